@@ -1,0 +1,26 @@
+#pragma once
+
+#include "data/ObservationStore.h"
+
+#include <QByteArray>
+#include <QString>
+#include <array>
+
+// On from program start; while on, the reader logs every entry and detail and
+// lists the store after a successful read.
+extern int VerboseLogging;
+
+extern const std::array<const char *, 12> MonthAbbreviations;
+
+// The slot a JSON "frequency" fills, or -1 (2800 MHz has no slot here).
+int SlotForJsonFrequency(int frequency);
+
+// "2024-10-14T04:00:00" gives "2024 Oct 14 0400 UTC"; a tag too short or with a
+// month outside 01-12 gives the tag itself, cut to 20 characters.
+QByteArray DisplayTimeFromTag(const char *timeTag);
+
+// Reads a document already in memory: 0 when it held at least one entry.
+int ReadJsonFluxDocument(const QByteArray &json, int &observationCount, ObservationSink &sink);
+
+// 0 when the file was read and held at least one entry, -1 otherwise.
+int ReadJsonFluxFile(const QString &path, int &observationCount, ObservationSink &sink);

@@ -1,0 +1,53 @@
+#include "data/ObservationStore.h"
+
+#include <QtGlobal>
+#include <cstdio>
+#include <cstring>
+
+std::int32_t IndicesGrid[StationFrequencyCount][IndicesGridColumns];
+ObservationRecord ObservationRecords[ObservationCapacity];
+
+void ResetObservationStore(int &observationCount)
+{
+    for (auto &row : IndicesGrid)
+        for (auto &cell : row)
+            cell = MissingValue;
+    for (int r = 0; r < StationFrequencyCount; ++r)
+        IndicesGrid[r][0] = StationFrequencies[r];
+    std::memset(ObservationRecords, 0, sizeof ObservationRecords);
+    observationCount = 0;
+    for (auto &record : ObservationRecords) {
+        for (int k = 0; k < StationFrequencyCount; ++k) {
+            record.slots[k].frequency = StationFrequencies[k];
+            record.slots[k].flux = MissingValue;
+        }
+    }
+}
+
+void DumpObservations(int observationCount)
+{
+    char line[128];
+    for (int i = 0; i < observationCount && i < ObservationCapacity; ++i) {
+        const ObservationRecord &record = ObservationRecords[i];
+        std::snprintf(line, sizeof line, "Common Name: %s Time: %s", record.name, record.timeText);
+        qDebug("%s", line);
+        for (const FrequencySlot &slot : record.slots) {
+            std::snprintf(line, sizeof line, "freq: %5d flux: %4d quality: %s", slot.frequency,
+                          slot.flux, slot.quality);
+            qDebug("%s", line);
+        }
+    }
+}
+
+const ObservationRecord *RecordInUse(int index, int observationCount)
+{
+    if (index < 0 || index >= observationCount || index >= ObservationCapacity)
+        return nullptr;
+    return &ObservationRecords[index];
+}
+
+void PublishRecord(ObservationSink &sink, int &observationCount, const char *itemText)
+{
+    sink.appendObservationItem(observationCount, itemText);
+    ++observationCount;
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "data/FixedText.h"
+
+#include <array>
+#include <cstdint>
+
+constexpr int StationFrequencyCount = 9;
+constexpr std::array<int, StationFrequencyCount> StationFrequencies = {245,  410,  610,  1415, 2695,
+                                                                       2800, 4995, 8800, 15400};
+constexpr int ObservationCapacity = 90;
+constexpr int IndicesGridColumns = 8;
+constexpr int MissingValue = -1;
+
+struct FrequencySlot
+{
+    std::int32_t frequency;
+    std::int32_t flux;
+    FixedText quality;
+};
+
+struct ObservationRecord
+{
+    FixedText name;
+    FixedText timeText;
+    FrequencySlot slots[StationFrequencyCount];
+};
+
+// One grid, one record table: static storage for the whole run, zero-filled at start.
+extern std::int32_t IndicesGrid[StationFrequencyCount][IndicesGridColumns];
+extern ObservationRecord ObservationRecords[ObservationCapacity];
+
+void ResetObservationStore(int &observationCount);
+void DumpObservations(int observationCount);
+
+// The record behind a selector index, or nullptr when the index is not in use.
+const ObservationRecord *RecordInUse(int index, int observationCount);
+
+// Where the readers hand over one item text per record they fill.
+class ObservationSink
+{
+public:
+    virtual ~ObservationSink() = default;
+    // Appends one item at the end of the selector, then sets the text of item `index`.
+    virtual void appendObservationItem(int index, const char *itemText) = 0;
+};
+
+// Announces a filled record: its item first, the count after it.
+void PublishRecord(ObservationSink &sink, int &observationCount, const char *itemText);

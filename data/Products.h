@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+// The NOAA Space Weather Prediction Center's data service.
+inline constexpr char DataServiceEndpoint[] = "https://services.swpc.noaa.gov";
+
+struct Product
+{
+    const char *path;     // on the data service
+    const char *fileName; // in the data directory
+};
+
+inline constexpr Product TextProduct = {"/text/current-space-weather-indices.txt",
+                                        "current-space-weather-indices.txt"};
+inline constexpr Product JsonProduct = {"/json/solar-radio-flux.json", "solar-radio-flux.json"};
+
+// Where products come from and where they are cached. The program always uses
+// standard(); tests point both at places of their own.
+struct ServiceLocations
+{
+    QString dataDirectory;   // ends with '/'
+    QString serviceEndpoint; // scheme and host, no trailing '/'
+
+    static ServiceLocations standard();
+    QString urlOf(const Product &product) const;
+    QString localPathOf(const Product &product) const;
+};
+
+// The root path as Latin-1, then "ProgramData/sfu/"; never created by the program.
+QString StandardDataDirectory();

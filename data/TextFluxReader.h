@@ -1,0 +1,31 @@
+#pragma once
+
+#include "data/ObservationStore.h"
+
+#include <QByteArray>
+#include <QString>
+#include <array>
+
+class QIODevice;
+
+struct StationColumn
+{
+    const char *name; // padded to 11 characters
+    const char *time; // 8 characters
+};
+
+// Station columns 1 to 7 of the grid, in column order.
+extern const std::array<StationColumn, IndicesGridColumns - 1> StationColumns;
+
+// Reads the text product into IndicesGrid and returns its issue date text
+// (at most 32 bytes, empty when the product has no ":Issued:" line).
+QByteArray ReadIndicesTable(QIODevice &in);
+
+// Turns every station column with a 245 MHz value into one record and one item.
+void BuildStationRecords(const QByteArray &issueDate, int &observationCount, ObservationSink &sink);
+
+// 0 when the file was read, -1 when it could not be opened.
+int ReadTextFluxFile(const QString &path, int &observationCount, ObservationSink &sink);
+
+// atoi with a guard: a value outside the 32-bit range reads as -1 (missing).
+int ParseIntToken(const QByteArray &token);

@@ -1,0 +1,59 @@
+#include "flux/BandFlux.h"
+
+#include <array>
+#include <cmath>
+#include <limits>
+
+namespace {
+struct AnchorInterval
+{
+    int upperBound; // first frequency no longer in the interval
+    int lowerSlot;
+    int upperSlot;
+    double upperMHz;
+    double lowerOverUpper;
+};
+
+// Slot 5 (2800 MHz) is never an anchor.
+constexpr int Unbounded = std::numeric_limits<int>::max();
+constexpr std::array<AnchorInterval, 7> AnchorIntervals = {{
+    {410, 0, 1, 410.0, 245.0 / 410.0},
+    {610, 1, 2, 610.0, 410.0 / 610.0},
+    {1415, 2, 3, 1415.0, 610.0 / 1415.0},
+    {2695, 3, 4, 2695.0, 1415.0 / 2695.0},
+    {4995, 4, 6, 4995.0, 2695.0 / 4995.0},
+    {8800, 6, 7, 8800.0, 4995.0 / 8800.0},
+    {Unbounded, 7, 8, 15400.0, 8800.0 / 15400.0},
+}};
+
+const AnchorInterval &intervalFor(int frequency)
+{
+    for (const AnchorInterval &interval : AnchorIntervals)
+        if (frequency < interval.upperBound)
+            return interval;
+    return AnchorIntervals.back();
+}
+
+bool fitsInt32(double value)
+{
+    return std::isfinite(value) && value >= std::numeric_limits<int>::min() &&
+           value <= std::numeric_limits<int>::max();
+}
+} // namespace
+
+int EstimateBandFlux(int frequency, const ObservationRecord &record)
+{
+    if (frequency <= 0)
+        return MissingValue;
+    const AnchorInterval &interval = intervalFor(frequency);
+    const double lowerFlux = record.slots[interval.lowerSlot].flux;
+    const double upperFlux = record.slots[interval.upperSlot].flux;
+    if (lowerFlux <= 0 || upperFlux <= 0)
+        return MissingValue;
+
+    const double t = std::log10(static_cast<double>(frequency) / interval.upperMHz);
+    const double r = std::log10(interval.lowerOverUpper);
+    const double x = t / r;
+    const double estimate = std::round(std::pow(lowerFlux / upperFlux, x) * upperFlux);
+    return fitsInt32(estimate) ? static_cast<int>(estimate) : MissingValue;
+}
