@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian packages needed to build, run and test Corvaline, where missing.
+set -euo pipefail
+
+packages=(cmake make g++ qt6-base-dev libgl-dev libssl3 openssl fonts-dejavu-core)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$package")
+    fi
+done
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+    as_root=(sudo)
+fi
+echo "Installing missing packages: ${missing[*]}"
+"${as_root[@]}" apt-get update -qq
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"

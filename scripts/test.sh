@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Corvaline twice (plain, and with AddressSanitizer and
+# UndefinedBehaviorSanitizer) and runs the whole test suite in both builds.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+export QT_QPA_PLATFORM=offscreen
+jobs="$(nproc)"
+
+run_suite() {
+    local dir="$1"
+    shift
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Debug -DCORVALINE_WERROR=ON "$@" >/dev/null
+    cmake --build "$dir" -j"$jobs"
+    (cd "$dir" && ctest --output-on-failure -j"$jobs")
+}
+
+echo "== Plain build =="
+run_suite build
+
+echo "== Sanitizer build =="
+export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:abort_on_error=0"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+run_suite build-sanitize -DCORVALINE_SANITIZE=ON
