@@ -75,16 +75,17 @@ void MainWindowTest::startWithCachedProduct()
     QCOMPARE(selections(window)->currentIndex(), 0);
     QCOMPARE(selections(window)->itemText(0), QStringLiteral("Learmonth   2024 Oct 14 0400 UTC"));
     QCOMPARE(selections(window)->itemText(5), QStringLiteral("Pentiction  2024 Oct 14 2300 UTC"));
-    const QStringList expected = {"14",  "38",  "52", "66", "95",  "142", "262", "568", "1",  "1",
-                                  "5",   "12",  "40", "58", "64",  "87",  "87",  "89",  "111", "112",
-                                  "166", "329", "1052", "37", "66", "87", "97",  "264"};
+    const QStringList expected = {
+        "14", "38", "52", "66", "95",  "142", "262", "568", "1",    "1",  "5",  "12", "40", "58",
+        "64", "87", "87", "89", "111", "112", "166", "329", "1052", "37", "66", "87", "97", "264"};
     QCOMPARE(allDisplays(window), expected);
 }
 
 void MainWindowTest::startWithOnlyJsonCached()
 {
-    QVERIFY(WriteFile(dataDirectory.filePath("solar-radio-flux.json"),
-                      R"([{"common_name":"Learmonth","time_tag":"2024-10-14T04:00:00","details":[]}])"));
+    QVERIFY(WriteFile(
+        dataDirectory.filePath("solar-radio-flux.json"),
+        R"([{"common_name":"Learmonth","time_tag":"2024-10-14T04:00:00","details":[]}])"));
     MessageCapture log;
     MainWindow window(locations());
     QVERIFY(log.contains("Could not open SFU datafile"));

@@ -28,7 +28,12 @@ struct WidgetRow
 
 // Every widget of the window in creation order: fields 1 to 64 of the record.
 const WidgetRow Rows[] = {
-    {"DataSource", "QPushButton", {10, 10, 591, 31}, 12, "NOAA Space Weather Prediction Center", Green},
+    {"DataSource",
+     "QPushButton",
+     {10, 10, 591, 31},
+     12,
+     "NOAA Space Weather Prediction Center",
+     Green},
     {"IpsFlux", "QPushButton", {110, 90, 41, 31}, 10, "Flux", Black},
     {"Button_245", "QPushButton", {10, 130, 91, 31}, 10, "245 MHz", Black},
     {"Button_410", "QPushButton", {10, 170, 91, 31}, 10, "410 MHz", Black},
@@ -203,7 +208,8 @@ void MainWindowLayoutTest::dataSourcePalette()
     for (const GroupExpectation &g : {GroupExpectation{QPalette::Active, green, black},
                                       GroupExpectation{QPalette::Inactive, green, black},
                                       GroupExpectation{QPalette::Disabled, brown, navy}}) {
-        for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+        for (QPalette::ColorRole role :
+             {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
             QCOMPARE(palette.brush(g.group, role).color(), g.text);
             QCOMPARE(palette.brush(g.group, role).style(), Qt::SolidPattern);
         }
@@ -221,8 +227,9 @@ void MainWindowLayoutTest::selectorsAfterSetup()
     auto *source = window.findChild<QComboBox *>("DataSourceUrl");
     QCOMPARE(source->count(), 2);
     QCOMPARE(source->currentIndex(), 0);
-    QCOMPARE(source->itemText(0),
-             QStringLiteral("https://services.swpc.noaa.gov/text/current-space-weather-indices.txt"));
+    QCOMPARE(
+        source->itemText(0),
+        QStringLiteral("https://services.swpc.noaa.gov/text/current-space-weather-indices.txt"));
     QCOMPARE(source->itemText(1),
              QStringLiteral("https://services.swpc.noaa.gov/json/solar-radio-flux.json"));
     auto *selections = window.findChild<QComboBox *>("SfuSelections");

@@ -9,10 +9,14 @@ QMutex capturedMutex;
 QStringList captured;
 QtMessageHandler previousHandler = nullptr;
 
-void captureMessage(QtMsgType, const QMessageLogContext &, const QString &message)
+void captureMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    QMutexLocker lock(&capturedMutex);
-    captured.append(message);
+    {
+        QMutexLocker lock(&capturedMutex);
+        captured.append(message);
+    }
+    if (previousHandler)
+        previousHandler(type, context, message);
 }
 } // namespace
 
