@@ -18,7 +18,7 @@ run_suite() {
 }
 
 echo "== Plain build =="
-run_suite build
+run_suite build-tests
 
 echo "== Sanitizer build =="
 export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:abort_on_error=0"
