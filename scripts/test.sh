@@ -23,5 +23,4 @@ run_suite build-tests
 echo "== Sanitizer build =="
 export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:abort_on_error=0"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
-export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 run_suite build-sanitize -DCORVALINE_SANITIZE=ON
