@@ -89,7 +89,13 @@ void FileDownload::downloadFinished(QNetworkReply *reply)
                qUtf8Printable(file.errorString()));
         return;
     }
-    if (file.write(body) != body.size() || !file.commit())
+    // QSaveFile would commit a short write: check the count before committing.
+    const qint64 written = file.write(body);
+    if (written != body.size())
+        qDebug("Could not write %s: %lld of %lld bytes written; the file was kept as it was",
+               qUtf8Printable(target), static_cast<long long>(written),
+               static_cast<long long>(body.size()));
+    else if (!file.commit())
         qDebug("Could not write %s: %s; the file was kept as it was", qUtf8Printable(target),
                qUtf8Printable(file.errorString()));
     Q_EMIT done();

@@ -2,10 +2,13 @@
 #include "support/TestHttpsServer.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 constexpr int TransferTimeoutMs = 15000;
@@ -58,6 +61,7 @@ private Q_SLOTS:
     void oversizedBodyIsRefused_data();
     void oversizedBodyIsRefused();
     void targetThatCannotBeOpened();
+    void failedWriteKeepsTheFile();
     void overlappingDownloadsKeepTheirOwnPaths();
 };
 
@@ -203,6 +207,35 @@ void FileDownloadTest::targetThatCannotBeOpened()
     const QStringList lines = log.lines().filter("Could not open");
     QCOMPARE(lines.size(), 1);
     QVERIFY(lines.first().contains(unreachable));
+}
+
+void FileDownloadTest::failedWriteKeepsTheFile()
+{
+    TestHttpsServer server;
+    QVERIFY(server.start());
+    server.setResponse("/text/product.txt", {200, QByteArray(64 * 1024, 'w')});
+    FileDownload downloader;
+    QSignalSpy done(&downloader, &FileDownload::done);
+    MessageCapture log;
+
+    // A file size limit makes every write beyond 1 KiB fail, as a full disk would.
+    rlimit previous{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &previous), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = previous;
+    small.rlim_cur = 1024;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    downloader.download(server.endpoint() + "/text/product.txt", target());
+    const bool handled =
+        QTest::qWaitFor([&] { return downloader.transfersInFlight() == 0; }, TransferTimeoutMs);
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+
+    QVERIFY(handled);
+    QCOMPARE(done.count(), 1);
+    QCOMPARE(ReadFile(target()), OldContent);
+    QCOMPARE(log.lines().filter("Could not write " + target()).size(), 1);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"product.txt"});
 }
 
 void FileDownloadTest::overlappingDownloadsKeepTheirOwnPaths()
