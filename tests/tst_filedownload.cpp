@@ -242,9 +242,7 @@ void FileDownloadTest::overlappingDownloadsKeepTheirOwnPaths()
 {
     TestHttpsServer server;
     QVERIFY(server.start());
-    TestResponse first{200, "first product"};
-    first.hold = true;
-    server.setResponse("/first", first);
+    server.setResponse("/first", TestResponse::held("first product"));
     server.setResponse("/second", {200, "second product"});
     FileDownload downloader;
     QSignalSpy done(&downloader, &FileDownload::done);

@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 #include "support/TestSupport.h"
+#include "support/WindowProbe.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -22,21 +23,7 @@ private:
         QVERIFY(WriteFile(dataDirectory.filePath("current-space-weather-indices.txt"),
                           IndicesProduct("2024 Oct 14 0530 UTC", rows)));
     }
-    static QString display(MainWindow &window, int mhz)
-    {
-        return window.findChild<QPushButton *>(FluxDisplayName(mhz))->text();
-    }
-    static QStringList allDisplays(MainWindow &window)
-    {
-        QStringList texts;
-        for (int mhz : FluxDisplayFrequencies())
-            texts.append(display(window, mhz));
-        return texts;
-    }
-    static QComboBox *selections(MainWindow &window)
-    {
-        return window.findChild<QComboBox *>("SfuSelections");
-    }
+    static QComboBox *selections(MainWindow &window) { return comboBox(window, "SfuSelections"); }
 
 private Q_SLOTS:
     void init();
@@ -62,7 +49,7 @@ void MainWindowTest::startWithoutCachedProduct()
     QVERIFY(log.contains("Could not open SFU datafile"));
     QCOMPARE(window.observationCount(), 0);
     QCOMPARE(selections(window)->count(), 0);
-    for (const QString &text : allDisplays(window))
+    for (const QString &text : fluxDisplayTexts(window))
         QCOMPARE(text, QString());
 }
 
@@ -78,7 +65,7 @@ void MainWindowTest::startWithCachedProduct()
     const QStringList expected = {
         "14", "38", "52", "66", "95",  "142", "262", "568", "1",    "1",  "5",  "12", "40", "58",
         "64", "87", "87", "89", "111", "112", "166", "329", "1052", "37", "66", "87", "97", "264"};
-    QCOMPARE(allDisplays(window), expected);
+    QCOMPARE(fluxDisplayTexts(window), expected);
 }
 
 void MainWindowTest::startWithOnlyJsonCached()
@@ -97,14 +84,14 @@ void MainWindowTest::choosingAnObservation()
     cacheTextProduct(StandardFluxRows());
     MainWindow window(locations());
     selections(window)->setCurrentIndex(1);
-    QCOMPARE(display(window, 245), QStringLiteral("15"));
-    QCOMPARE(display(window, 15400), QStringLiteral("569"));
+    QCOMPARE(fluxDisplayText(window, 245), QStringLiteral("15"));
+    QCOMPARE(fluxDisplayText(window, 15400), QStringLiteral("569"));
     selections(window)->setCurrentIndex(5);
-    QCOMPARE(display(window, 245), QStringLiteral("20"));
-    QCOMPARE(display(window, 8800), QStringLiteral("268"));
+    QCOMPARE(fluxDisplayText(window, 245), QStringLiteral("20"));
+    QCOMPARE(fluxDisplayText(window, 8800), QStringLiteral("268"));
     selections(window)->setCurrentIndex(0);
-    QCOMPARE(display(window, 245), QStringLiteral("14"));
-    QCOMPARE(display(window, 2800), QStringLiteral("97"));
+    QCOMPARE(fluxDisplayText(window, 245), QStringLiteral("14"));
+    QCOMPARE(fluxDisplayText(window, 2800), QStringLiteral("97"));
 }
 
 void MainWindowTest::indexesOutsideTheRecordsChangeNothing()
@@ -112,31 +99,31 @@ void MainWindowTest::indexesOutsideTheRecordsChangeNothing()
     cacheTextProduct(StandardFluxRows());
     MainWindow window(locations());
     selections(window)->setCurrentIndex(2);
-    const QStringList shown = allDisplays(window);
+    const QStringList shown = fluxDisplayTexts(window);
 
     selections(window)->setCurrentIndex(-1);
     window.RefreshFluxDisplays();
-    QCOMPARE(allDisplays(window), shown);
+    QCOMPARE(fluxDisplayTexts(window), shown);
 
     // An item beyond the records in use.
     selections(window)->addItem("stray");
     selections(window)->setCurrentIndex(6);
     window.RefreshFluxDisplays();
-    QCOMPARE(allDisplays(window), shown);
+    QCOMPARE(fluxDisplayTexts(window), shown);
 
     selections(window)->setCurrentIndex(2);
     window.RefreshFluxDisplays();
-    QCOMPARE(allDisplays(window), shown);
+    QCOMPARE(fluxDisplayTexts(window), shown);
 }
 
 void MainWindowTest::choosingTheJsonProductAloneFetchesNothing()
 {
     cacheTextProduct(StandardFluxRows());
     MainWindow window(locations());
-    window.findChild<QComboBox *>("DataSourceUrl")->setCurrentIndex(1);
+    comboBox(window, "DataSourceUrl")->setCurrentIndex(1);
     QCOMPARE(window.fileDownload()->transfersInFlight(), 0);
     QCOMPARE(selections(window)->count(), 6);
-    QCOMPARE(display(window, 245), QStringLiteral("14"));
+    QCOMPARE(fluxDisplayText(window, 245), QStringLiteral("14"));
 }
 
 QTEST_MAIN(MainWindowTest)

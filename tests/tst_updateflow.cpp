@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 #include "support/TestHttpsServer.h"
 #include "support/TestSupport.h"
+#include "support/WindowProbe.h"
 
 #include <QComboBox>
 #include <QJsonArray>
@@ -51,14 +52,6 @@ private:
     QString textFile() const { return dir.filePath("current-space-weather-indices.txt"); }
     QString jsonFile() const { return dir.filePath("solar-radio-flux.json"); }
 
-    static QComboBox *combo(MainWindow &window, const char *name)
-    {
-        return window.findChild<QComboBox *>(name);
-    }
-    static QString display(MainWindow &window, int mhz)
-    {
-        return window.findChild<QPushButton *>(FluxDisplayName(mhz))->text();
-    }
     static void pressUpdate(MainWindow &window)
     {
         QTest::mousePress(window.findChild<QPushButton *>("UpdateButton"), Qt::LeftButton);
@@ -71,6 +64,15 @@ private:
     {
         return QTest::qWaitFor([&] { return window.fileDownload()->transfersInFlight() == 0; },
                                TransferTimeoutMs);
+    }
+    // A press, then everything it set off: the transfer, the re-read and any late event.
+    static bool pressAndAwaitUpdate(MainWindow &window)
+    {
+        pressUpdate(window);
+        const bool handled = allTransfersHandled(window);
+        releaseUpdate(window);
+        QTest::qWait(20);
+        return handled;
     }
 
 private Q_SLOTS:
@@ -103,7 +105,7 @@ void UpdateFlowTest::pressFetchesAndRereadsTheTextProduct()
     QVERIFY(server.start());
     server.setResponse(TextPath, {200, newerTextProduct()});
     MainWindow window({dir.path() + "/", server.endpoint()});
-    combo(window, "SfuSelections")->setCurrentIndex(3);
+    comboBox(window, "SfuSelections")->setCurrentIndex(3);
 
     pressUpdate(window);
     QCOMPARE(window.fileDownload()->transfersInFlight(), 1); // on press, before release
@@ -114,12 +116,12 @@ void UpdateFlowTest::pressFetchesAndRereadsTheTextProduct()
     QCOMPARE(server.requests.first().path, TextPath);
     QCOMPARE(ReadFile(textFile()), newerTextProduct());
     QCOMPARE(window.observationCount(), 2);
-    QCOMPARE(combo(window, "SfuSelections")->count(), 2);
-    QCOMPARE(combo(window, "SfuSelections")->currentIndex(), 0);
-    QCOMPARE(combo(window, "SfuSelections")->itemText(1),
+    QCOMPARE(comboBox(window, "SfuSelections")->count(), 2);
+    QCOMPARE(comboBox(window, "SfuSelections")->currentIndex(), 0);
+    QCOMPARE(comboBox(window, "SfuSelections")->itemText(1),
              QStringLiteral("San Vito    2024 Oct 15 1000 UTC"));
-    QCOMPARE(display(window, 245), QStringLiteral("30"));
-    QCOMPARE(display(window, 15400), QStringLiteral("568"));
+    QCOMPARE(fluxDisplayText(window, 245), QStringLiteral("30"));
+    QCOMPARE(fluxDisplayText(window, 15400), QStringLiteral("568"));
 }
 
 void UpdateFlowTest::pressFetchesAndReadsTheJsonProduct()
@@ -128,38 +130,34 @@ void UpdateFlowTest::pressFetchesAndReadsTheJsonProduct()
     QVERIFY(server.start());
     server.setResponse(JsonPath, {200, jsonProduct()});
     MainWindow window({dir.path() + "/", server.endpoint()});
-    combo(window, "DataSourceUrl")->setCurrentIndex(1);
+    comboBox(window, "DataSourceUrl")->setCurrentIndex(1);
     QCOMPARE(server.requests.size(), 0);
 
-    pressUpdate(window);
-    QVERIFY(allTransfersHandled(window));
-    releaseUpdate(window);
+    QVERIFY(pressAndAwaitUpdate(window));
 
     QCOMPARE(server.requests.first().path, JsonPath);
     QCOMPARE(ReadFile(jsonFile()), jsonProduct());
     QCOMPARE(ReadFile(textFile()), IndicesProduct("2024 Oct 14 0530 UTC", StandardFluxRows()));
-    QComboBox *selections = combo(window, "SfuSelections");
+    QComboBox *selections = comboBox(window, "SfuSelections");
     QCOMPARE(selections->count(), 2);
     QCOMPARE(selections->itemText(0), QStringLiteral("Palehua     2024 Oct 14 2300 UTC"));
     QCOMPARE(selections->itemText(1), QStringLiteral("Penticton   2024 Oct 14 2000 UTC"));
-    QCOMPARE(display(window, 245), QStringLiteral("14"));
-    QCOMPARE(display(window, 2800), QStringLiteral("97"));
-    QCOMPARE(display(window, 24048), QStringLiteral("1052"));
+    QCOMPARE(fluxDisplayText(window, 245), QStringLiteral("14"));
+    QCOMPARE(fluxDisplayText(window, 2800), QStringLiteral("97"));
+    QCOMPARE(fluxDisplayText(window, 24048), QStringLiteral("1052"));
 
     // The second record had no details: its fluxes are those left by the text read.
     selections->setCurrentIndex(1);
-    QCOMPARE(display(window, 245), QStringLiteral("15"));
+    QCOMPARE(fluxDisplayText(window, 245), QStringLiteral("15"));
 }
 
 void UpdateFlowTest::twoPressesBeforeTheFirstDoneRereadOnce()
 {
     TestHttpsServer server;
     QVERIFY(server.start());
-    TestResponse held{200, newerTextProduct()};
-    held.hold = true;
-    server.setResponse(TextPath, held);
+    server.setResponse(TextPath, TestResponse::held(newerTextProduct()));
     MainWindow window({dir.path() + "/", server.endpoint()});
-    QSignalSpy selectorChanges(combo(window, "SfuSelections"), SIGNAL(currentIndexChanged(int)));
+    QSignalSpy selectorChanges(comboBox(window, "SfuSelections"), SIGNAL(currentIndexChanged(int)));
 
     MessageCapture log;
     pressUpdate(window);
@@ -174,7 +172,7 @@ void UpdateFlowTest::twoPressesBeforeTheFirstDoneRereadOnce()
     // One re-read: one clear (-1), one first item (0), one listing of two records.
     QCOMPARE(selectorChanges.count(), 2);
     QCOMPARE(log.lines().filter("Common Name:").size(), 2);
-    QCOMPARE(display(window, 245), QStringLiteral("30"));
+    QCOMPARE(fluxDisplayText(window, 245), QStringLiteral("30"));
 }
 
 void UpdateFlowTest::overlappingPressesOfBothProducts_data()
@@ -189,25 +187,21 @@ void UpdateFlowTest::overlappingPressesOfBothProducts()
     QFETCH(bool, jsonFinishesFirst);
     TestHttpsServer server;
     QVERIFY(server.start());
-    TestResponse text{200, newerTextProduct()};
-    text.hold = true;
-    TestResponse json{200, jsonProduct()};
-    json.hold = true;
-    server.setResponse(TextPath, text);
-    server.setResponse(JsonPath, json);
+    server.setResponse(TextPath, TestResponse::held(newerTextProduct()));
+    server.setResponse(JsonPath, TestResponse::held(jsonProduct()));
     MainWindow window({dir.path() + "/", server.endpoint()});
-    QSignalSpy selectorChanges(combo(window, "SfuSelections"), SIGNAL(currentIndexChanged(int)));
+    QSignalSpy selectorChanges(comboBox(window, "SfuSelections"), SIGNAL(currentIndexChanged(int)));
 
     pressUpdate(window);
     releaseUpdate(window);
-    combo(window, "DataSourceUrl")->setCurrentIndex(1);
+    comboBox(window, "DataSourceUrl")->setCurrentIndex(1);
     pressUpdate(window);
     releaseUpdate(window);
     QTRY_COMPARE_WITH_TIMEOUT(server.requests.size(), 2, TransferTimeoutMs);
 
     server.release(jsonFinishesFirst ? JsonPath : TextPath);
     QTest::qWait(100);
-    QCOMPARE(combo(window, "SfuSelections")->itemText(0),
+    QCOMPARE(comboBox(window, "SfuSelections")->itemText(0),
              QStringLiteral("Learmonth   2024 Oct 14 0400 UTC")); // nothing re-read yet
     server.release(jsonFinishesFirst ? TextPath : JsonPath);
     QVERIFY(allTransfersHandled(window));
@@ -215,17 +209,15 @@ void UpdateFlowTest::overlappingPressesOfBothProducts()
 
     QCOMPARE(ReadFile(textFile()), newerTextProduct());
     QCOMPARE(ReadFile(jsonFile()), jsonProduct());
-    QCOMPARE(combo(window, "SfuSelections")->count(), 2);
-    QCOMPARE(combo(window, "SfuSelections")->itemText(0),
+    QCOMPARE(comboBox(window, "SfuSelections")->count(), 2);
+    QCOMPARE(comboBox(window, "SfuSelections")->itemText(0),
              QStringLiteral("Palehua     2024 Oct 14 2300 UTC"));
     QCOMPARE(selectorChanges.count(), 2);
 
     // Both completion slots have disarmed themselves: a later press works as usual.
     server.setResponse(JsonPath, {200, jsonProduct()});
-    QSignalSpy later(combo(window, "SfuSelections"), SIGNAL(currentIndexChanged(int)));
-    pressUpdate(window);
-    QVERIFY(allTransfersHandled(window));
-    QTest::qWait(20);
+    QSignalSpy later(comboBox(window, "SfuSelections"), SIGNAL(currentIndexChanged(int)));
+    QVERIFY(pressAndAwaitUpdate(window));
     QCOMPARE(later.count(), 2);
 }
 
@@ -235,23 +227,18 @@ void UpdateFlowTest::failedRereadEmptiesTheSelectorOnly()
     QVERIFY(server.start());
     server.setResponse(JsonPath, {200, "this is not JSON"});
     MainWindow window({dir.path() + "/", server.endpoint()});
-    combo(window, "DataSourceUrl")->setCurrentIndex(1);
-    combo(window, "SfuSelections")->setCurrentIndex(1);
-    QCOMPARE(display(window, 245), QStringLiteral("15"));
-    QStringList shown;
-    for (int mhz : FluxDisplayFrequencies())
-        shown.append(display(window, mhz));
+    comboBox(window, "DataSourceUrl")->setCurrentIndex(1);
+    comboBox(window, "SfuSelections")->setCurrentIndex(1);
+    QCOMPARE(fluxDisplayText(window, 245), QStringLiteral("15"));
+    const QStringList shown = fluxDisplayTexts(window);
 
     MessageCapture log;
-    pressUpdate(window);
-    QVERIFY(allTransfersHandled(window));
-    QTest::qWait(20);
+    QVERIFY(pressAndAwaitUpdate(window));
 
     QVERIFY(log.contains("Failed to create JSON document"));
-    QCOMPARE(combo(window, "SfuSelections")->count(), 0);
+    QCOMPARE(comboBox(window, "SfuSelections")->count(), 0);
     QCOMPARE(window.observationCount(), 0);
-    for (int i = 0; i < FluxDisplayCount; ++i)
-        QCOMPARE(display(window, FluxDisplayFrequencies()[i]), shown[i]);
+    QCOMPARE(fluxDisplayTexts(window), shown);
 }
 
 void UpdateFlowTest::serverErrorKeepsTheCache()
@@ -260,16 +247,14 @@ void UpdateFlowTest::serverErrorKeepsTheCache()
     QVERIFY(server.start());
     server.setResponse(TextPath, {500, "<html>maintenance</html>"});
     MainWindow window({dir.path() + "/", server.endpoint()});
-    combo(window, "SfuSelections")->setCurrentIndex(2);
+    comboBox(window, "SfuSelections")->setCurrentIndex(2);
 
-    pressUpdate(window);
-    QVERIFY(allTransfersHandled(window));
-    QTest::qWait(20);
+    QVERIFY(pressAndAwaitUpdate(window));
 
     QCOMPARE(ReadFile(textFile()), IndicesProduct("2024 Oct 14 0530 UTC", StandardFluxRows()));
-    QCOMPARE(combo(window, "SfuSelections")->count(), 6);
-    QCOMPARE(combo(window, "SfuSelections")->currentIndex(), 0);
-    QCOMPARE(display(window, 245), QStringLiteral("14"));
+    QCOMPARE(comboBox(window, "SfuSelections")->count(), 6);
+    QCOMPARE(comboBox(window, "SfuSelections")->currentIndex(), 0);
+    QCOMPARE(fluxDisplayText(window, 245), QStringLiteral("14"));
 }
 
 QTEST_MAIN(UpdateFlowTest)

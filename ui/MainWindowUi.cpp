@@ -133,11 +133,6 @@ QPushButton *createButton(QWidget *parent, const char *objectName, const QRect &
     button->setGeometry(geometry);
     return button;
 }
-
-QString productAddress(const Product &product)
-{
-    return QString::fromLatin1(DataServiceEndpoint) + QLatin1String(product.path);
-}
 } // namespace
 
 void MainWindowUi::setupUi(QMainWindow *MainWindow)
@@ -203,7 +198,9 @@ void MainWindowUi::retranslateUi(QMainWindow *MainWindow)
     DataSource->setText(tr("NOAA Space Weather Prediction Center"));
     for (const CellRow &row : CellRows)
         (this->*row.field)->setText(row.text ? tr(row.text) : QString());
-    DataSourceUrl->setItemText(0, tr(productAddress(TextProduct).toLatin1().constData()));
-    DataSourceUrl->setItemText(1, tr(productAddress(JsonProduct).toLatin1().constData()));
+    // The items show the real service whatever endpoint the window downloads from.
+    const ServiceLocations service = ServiceLocations::standard();
+    DataSourceUrl->setItemText(0, tr(service.urlOf(TextProduct).toLatin1().constData()));
+    DataSourceUrl->setItemText(1, tr(service.urlOf(JsonProduct).toLatin1().constData()));
     UpdateButton->setText(tr("Update"));
 }

@@ -18,6 +18,13 @@ struct TestResponse
     bool closeMidBody = false; // announce the whole length, send half of it, close
     bool omitLength = false;   // no Content-Length: the body ends when the connection closes
     bool hold = false;         // answer only when release() is called for the path
+
+    static TestResponse held(const QByteArray &body)
+    {
+        TestResponse response{200, body};
+        response.hold = true;
+        return response;
+    }
 };
 
 struct SeenRequest
