@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
-# Installs the Debian packages needed to build, run and test Corvaline, where missing.
+# Installs the Debian packages needed to build and run Corvaline, where missing.
+# With "test", also what the test suite needs: clang and its sanitizer and fuzzer runtimes.
 set -euo pipefail
 
 packages=(cmake make g++ qt6-base-dev libgl-dev libssl3 openssl fonts-dejavu-core)
+if [ "${1:-}" = test ]; then
+    packages+=(clang-14 libclang-rt-14-dev)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Corvaline twice (plain, and with AddressSanitizer and
-# UndefinedBehaviorSanitizer) and runs the whole test suite in both builds.
+# Installs what is missing, builds Corvaline twice (plain, and with AddressSanitizer,
+# LeakSanitizer and UndefinedBehaviorSanitizer), runs the whole test suite in both builds,
+# then runs each fuzz target for 30 seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
+scripts/install-deps.sh test
 
 export QT_QPA_PLATFORM=offscreen
 jobs="$(nproc)"
@@ -24,3 +25,6 @@ echo "== Sanitizer build =="
 export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:abort_on_error=0"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 run_suite build-sanitize -DCORVALINE_SANITIZE=ON
+
+echo "== Fuzz smoke =="
+scripts/fuzz.sh 30

@@ -1,0 +1,9 @@
+#include "Invariants.h"
+#include "data/JsonFluxReader.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    VerboseLogging = size % 2; // the logging paths too
+    CheckRead(data, size, ObservationCapacity, ReadJsonFluxDevice);
+    return 0;
+}

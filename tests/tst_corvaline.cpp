@@ -1,0 +1,461 @@
+#include "app/MainWindow.h"
+#include "data/JsonFluxReader.h"
+#include "data/TextFluxReader.h"
+#include "flux/BandFlux.h"
+#include "support/Rows.h"
+#include "support/Support.h"
+#include "support/TestHttpsServer.h"
+
+#include <QComboBox>
+#include <QMetaMethod>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <cstring>
+#include <sys/fsuid.h>
+#include <unistd.h>
+
+namespace {
+// Observations of record 0: nine fluxes, then nine qualities (see ObservationOf).
+const QString WorkedRecord = "14 38 52 66 95 101 142 262 568|||||||||";
+const QString None = "-1 -1 -1 -1 -1 -1 -1 -1 -1|||||||||";
+const QString Stale = "999 999 999 999 999 999 999 999 999|s|s|s|s|s|s|s|s|s";
+
+// The six stations of the seed product with the date, and the station's time
+// unless the date is cut short.
+QString sixStations(const QString &date, bool stationTime = true)
+{
+    QStringList items;
+    for (const char *station :
+         {"Learmonth   %1 0400 UTC", "San Vito    %1 1000 UTC", "Pentiction  %1 1700 UTC",
+          "Pentiction  %1 2000 UTC", "Palehua     %1 2300 UTC", "Pentiction  %1 2300 UTC"})
+        items << QString(station).arg(date).left(stationTime ? -1 : 12 + date.size()).trimmed();
+    return items.join('|');
+}
+
+QStringList withoutTrailingBlanks(QString items)
+{
+    return items.replace(QRegularExpression(" +(\\||$)"), "\\1").split('|');
+}
+
+const QByteArray Seed = IndicesProduct();
+const QString All = sixStations("2024 Oct 14"), DateOnly = sixStations("2024 Oct 14", false);
+QByteArray changed(const QByteArray &from, const QByteArray &to)
+{
+    return QByteArray(Seed).replace(from, to);
+}
+
+// An array of one entry; details as "frequency:flux:quality ..." or as raw JSON.
+QByteArray entry(const QByteArray &name, const QByteArray &tag, const QByteArray &details = "")
+{
+    QByteArrayList objects;
+    for (const QByteArray &detail :
+         details.startsWith('{') ? QByteArrayList() : details.split(' ')) {
+        const QByteArrayList f = detail.split(':');
+        if (f.size() > 1)
+            objects << "{\"frequency\":" + f[0] + ",\"flux\":" + f[1] + ",\"observed_quality\":\"" +
+                           f.value(2) + "\"}";
+    }
+    return "[{\"common_name\":\"" + name + "\",\"time_tag\":\"" + tag + "\",\"details\":[" +
+           (objects.isEmpty() ? details : objects.join(',')) + "]}]";
+}
+
+const QByteArray Paths[] = {"/text/current-space-weather-indices.txt",
+                            "/json/solar-radio-flux.json"};
+// Learmonth at 30 and San Vito at 31 sfu at 245 MHz, no other stations; and
+// the JSON seed: Palehua with all nine frequencies, Penticton with 245 MHz.
+const QByteArray Products[] = {IndicesProduct("2024 Oct 15 0530 UTC")
+                                   .replace("14     15     -1     17     18     19     20",
+                                            "30     31     -1     -1     -1     -1     -1"),
+                               SeedProduct("json_reader/product.json")};
+const QByteArray New = Products[0];
+const QString Learmonth = "Learmonth   2024 Oct 14 0400 UTC";
+// The first two items of each product, the second with its 245 and 410 MHz displays.
+const QString Items[][2] = {
+    {"Learmonth   2024 Oct 15 0400 UTC", "San Vito    2024 Oct 15 1000 UTC 31 39"},
+    {"Palehua     2024 Oct 14 2300 UTC", "Penticton   2024 Oct 14 2000 UTC 20 -1"}};
+
+// The 28 display texts, after choosing `item` when one is given.
+QString shown(MainWindow &window, int item = -2)
+{
+    if (item > -2)
+        window.findChild<QComboBox *>("SfuSelections")->setCurrentIndex(item);
+    QStringList texts;
+    for (int frequency : FluxDisplayFrequencies())
+        texts << window.findChild<QPushButton *>(FluxDisplayName(frequency))->text();
+    return texts.join(' ');
+}
+
+QString item(MainWindow &window, int index)
+{
+    return window.findChild<QComboBox *>("SfuSelections")->itemText(index);
+}
+
+// A press of Update with the product chosen; true when the press alone started a transfer.
+bool press(MainWindow &window, int product)
+{
+    window.findChild<QComboBox *>("DataSourceUrl")->setCurrentIndex(product);
+    auto *button = window.findChild<QPushButton *>("UpdateButton");
+    const int before = window.fileDownload()->transfersInFlight();
+    QTest::mousePress(button, Qt::LeftButton);
+    const bool started = window.fileDownload()->transfersInFlight() == before + 1;
+    QTest::mouseRelease(button, Qt::LeftButton);
+    return started;
+}
+
+bool settle(MainWindow &window)
+{
+    const bool idle =
+        QTest::qWaitFor([&] { return !window.fileDownload()->transfersInFlight(); }, 15000);
+    QTest::qWait(20);
+    return idle;
+}
+
+struct FluxRow
+{
+    const char *name, *fluxes, *expected; // the 28 display texts, or "target:estimate ..."
+};
+struct CutRow
+{
+    const char *name;
+    QByteArray text;
+    int kept; // bytes of the text kept in the 32-byte field
+};
+struct ReadRow
+{
+    const char *name;
+    QByteArray product;         // null: no file
+    QString items, observation; // of record 0
+    QString log;                // null: the listing, ten lines a record
+    bool json = false, verbose = false;
+};
+struct PressRow
+{
+    const char *name, *presses, *finishing; // products in order: 0 text, 1 JSON
+    int direct = -1; // the product whose completion slot is then called directly
+};
+struct Fault
+{
+    const char *name;
+    TestResponse response;
+    bool stored;        // the cache then holds the new product, else the old one
+    const char *reason; // in the one failure line, or nullptr for none
+    const char *certificate = "server.pem";
+    QSsl::SslProtocol protocol = QSsl::TlsV1_3OrLater;
+    enum { Plain, Oversize, RefuseWrites, Stall } kind = Plain;
+};
+
+const QByteArray a27(27, 'a'), T = "2024-10-14T04:00:00";
+const QString Count1 = "Solar Flux Data array contains  1  items",
+              Failed = "Failed to create JSON document";
+const QByteArray Hundred = "[" + QByteArray("{\"common_name\":\"S\"},").repeated(90) +
+                           QByteArray("{\"common_name\":\"X\"},").repeated(9) + "[]]";
+const auto TLS13 = QSsl::TlsV1_3OrLater;
+
+// clang-format off
+const FluxRow FluxRows[] = {
+    {"worked example", "14 38 52 66 95 101 142 262 568", "14 38 52 66 95 142 262 568 1 1 5 12 40 58 64 87 87 89 111 112 166 329 1052 37 66 87 97 264"},
+    {"245 at 0 is absent", "0 38 52 66 95 101 142 262 568", "0 38 52 66 95 142 262 568 -1 -1 -1 -1 40 58 64 87 87 89 111 112 166 329 1052 -1 66 87 97 264"},
+    {"estimates of 0 are shown", "1 38 52 66 95 101 142 262 568", "1 38 52 66 95 142 262 568 0 0 0 0 40 58 64 87 87 89 111 112 166 329 1052 35 66 87 97 264"},
+    {"2800 flux changes nothing", "14 38 52 66 95 500 142 262 568", "14 38 52 66 95 142 262 568 1 1 5 12 40 58 64 87 87 89 111 112 166 329 1052 37 66 87 97 264"},
+    {"2695 absent", "14 38 52 66 -1 500 142 262 568", "14 38 52 66 -1 142 262 568 1 1 5 12 40 58 64 -1 -1 -1 -1 -1 166 329 1052 37 -1 -1 -1 264"},
+    {"only 8800 and 15400", "-1 -1 -1 -1 -1 -1 -1 262 568", "-1 -1 -1 -1 -1 -1 262 568 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 329 1052 -1 -1 -1 -1 264"},
+    {"only 2800", "-1 -1 -1 -1 -1 101 -1 -1 -1", "-1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1"},
+    // A target on an observing frequency takes it as the lower anchor.
+    {"410, 245 absent", "-1 38 52", "410:38"},
+    {"8800, 4995 absent", "14 38 52 66 95 101 -1 262 568", "8800:262"},
+    {"32-bit limit", "-1 -1 -1 -1 -1 -1 -1 5 2147483647", "15400:2147483647 24048:-1"},
+    {"beyond 32 bits below", "2147483647 1", "50:-1"},
+    {"negative anchor", "-5 38", "50:-1"},
+    {"targets of 0 MHz and below", "14 38", "0:-1 -2147483648:-1"},
+};
+const CutRow CutRows[] = {
+    {"2-byte character split", a27 + "aaa\xc2\xb0", 30},
+    {"3-byte character split", a27 + "aa\xe2\x80\x93", 29},
+    {"4-byte character split", a27 + "aa\xf0\x9f\x93\xa1", 29},
+    {"4-byte character split at its end", a27 + "a\xf0\x9f\x93\xa1", 28},
+    {"character ending at the limit", a27 + "a\xe2\x80\x93\x80", 31},
+    {"8-bit byte at the limit", a27 + "aaaa\xb0", 31},
+    {"8-bit bytes like a lead", a27 + "aaa\xe9\xb0x", 31},
+    {"invalid lead byte", a27 + "aaa\xc0\x80", 31},
+};
+const ReadRow ReadRows[] = {
+    {"seed product", Seed, All, WorkedRecord},
+    {"no file", QByteArray(), "", Stale, "Could not open SFU datafile"},
+    {"empty file", "", "", Stale},
+    {"no table: nothing of an earlier grid", ":Issued: 2024 Oct 16\n", "", Stale},
+    {"245 of -1 skips a station, 0 does not", changed("  245      14     15     -1     17     18     19     20", "245 -1 0 -1 -1 -1 -1 -1"), "San Vito    2024 Oct 14 1000 UTC", "0 39 53 67 96 102 143 263 569|||||||||"},
+    {"word, short row, blank line, extra values", changed("  410      38     39     -1     41     42     43     44\n  610      52     53     -1     55     56     57     58\n 1415      66     67     -1     69     70     71     72", "410 abc\n\n1415 66 67 -1 69 70 71 72 9 9"), All, "14 0 -1 66 95 101 142 262 568|||||||||"},
+    {"second table, later issue date", Seed + changed("14     15     -1     17     18     19     20", "-1 77 -1 -1 -1 -1 -1").replace("Oct 14", "Oct 15"), "San Vito    2024 Oct 15 1000 UTC", "77 39 53 67 96 102 143 263 569|||||||||"},
+    {"product line hides markers", ":Product: :Issued: 2099 :Solar_Radio_Flux:\n" + Seed, All, WorkedRecord},
+    {"long lines are read whole", "#" + QByteArray(300, '-') + "\n" + changed("  245 ", "  245" + QByteArray(200, ' ')), All, WorkedRecord},
+    {"CRLF line ends", changed(" 0530 UTC", "").replace("\n", "\r\n"), DateOnly, WorkedRecord},
+    {"only blanks separate: lone CR, tab", changed("  245 ", "  245\r1 ").replace(" 2695      95", " 2695\t95"), All, "14 38 52 66 96 101 142 262 568|||||||||"},
+    {"8-bit issue date keeps the time", changed("0530", "\xb0" "605"), All, WorkedRecord},
+    {"UTF-8 character at the date cut", changed(" 0530", "\xc3\xa9 0530"), DateOnly, WorkedRecord},
+    {"short issue date ends the time", changed(" 14 0530 UTC", ""), sixStations("2024 Oct", false), WorkedRecord},
+    {"issue line ends before column 9", changed(": 2024 Oct 14 0530 UTC", ":"), sixStations("", false), WorkedRecord},
+    {"last line without line end", changed(":Issued: 2024 Oct 14 0530 UTC\n", "") + ":Issued: 2024 Oct 14", DateOnly, WorkedRecord},
+    {"32-bit limits", changed("     95 ", " 2147483647 ").replace("    142 ", " -2147483648 "), All, "14 38 52 66 2147483647 101 -2147483648 262 568|||||||||"},
+    {"just beyond the 32-bit limits", changed("     95 ", " 2147483648 ").replace("    142 ", " -2147483649 "), All, "14 38 52 66 -1 101 -1 262 568|||||||||"},
+    {"sign, 60 zeros", changed("     95 ", " +" + QByteArray(60, '0') + "95 "), All, WorkedRecord},
+    {"JSON: no file", QByteArray(), "", Stale, "Could not open <path>", true},
+    {"not JSON", "[{\"common_name\": ", "", Stale, Failed, true},
+    {"an object", "{\"a\": 1}", "", Stale, "JSON document is not an array", true},
+    {"empty array", "[]", "", Stale, "Solar Flux Data array contains  0  items|JSON array is empty", true},
+    {"all nine frequencies", entry("Learmonth", T, "245:14:G 410:38:G 610:52:G 1415:66:G 2695:95:G 2800:101:G 4995:142:G 8800:262:G 15400:568:F"), "Learmonth   2024 Oct 14 0400 UTC", "14 38 52 66 95 -1 142 262 568|G|G|G|G|G||G|G|F", Count1, true},
+    {"partial details: the rest -1", entry("Palehua", T, "245:14:Good 8800:262:Good"), "Palehua     2024 Oct 14 0400 UTC", "14 -1 -1 -1 -1 -1 -1 262 -1|Good|||||||Good|", Count1, true},
+    {"no details", entry("San Vito", T), "San Vito    2024 Oct 14 0400 UTC", None, Count1, true},
+    {"odd details", entry("Sag Hill", T, R"({"frequency":245,"flux":14.5,"observed_quality":"G"},{"frequency":410},{"frequency":610,"flux":null},{"frequency":"1415","flux":6},{"frequency":2695,"flux":90,"observed_quality":"Early"},{"frequency":2695,"flux":95,"observed_quality":"Late"},{"frequency":4995,"flux":"142"},17,{"frequency":8800,"flux":1e12})"), "Sag Hill    2024 Oct 14 0400 UTC", "0 0 0 -1 95 -1 0 0 -1|G||||Late||||", Count1, true},
+    {"element not an object", "[7]", "", None, Count1, true},
+    {"100 entries give the first 90", Hundred, QStringList(90, "S").join('|'), None, "Solar Flux Data array contains  100  items", true},
+    {"long name shown whole", entry("Learmonth Solar Observatory", T), "Learmonth Solar Observatory 2024 Oct 14 0400 UTC", None, Count1, true},
+    {"name cut before a character", entry(QByteArray(30, 'N') + "\xc3\xa9", T), QString(30, 'N') + " 2024 Oct 14 0400 UTC", None, Count1, true},
+    {"long quality cut", entry("Palehua", T, "15400:568:Uncertain\xe2\x80\x93unknown_cause_and_more"), "Palehua     2024 Oct 14 0400 UTC", "-1 -1 -1 -1 -1 -1 -1 -1 568|||||||||Uncertain\u2013unknown_cause_and_m", Count1, true},
+    {"bytes that are not UTF-8", entry("Sag\xffHill", "2023-12-31 23:59"), "Sag\ufffdHill  2023 Dec 31 2359 UTC", None, Count1, true},
+    {"short tag", entry("Sag Hill", "2024-10"), "Sag Hill    2024-10", None, Count1, true},
+    {"month 13, tag cut to 20", entry("Sag Hill", "2024-13-14T04:00:00.000Z"), "Sag Hill    2024-13-14T04:00:00.", None, Count1, true},
+    {"month 00", entry("Sag Hill", "2024-00-14T04:00"), "Sag Hill    2024-00-14T04:00", None, Count1, true},
+    {"month 0:", entry("Sag Hill", "2024-0:-14T04:00"), "Sag Hill    2024-0:-14T04:00", None, Count1, true},
+    {"non-ASCII hour", entry("Sag Hill", "2024-10-14T\xc3\xa9:00"), "Sag Hill    2024-10-14T\u00e9:00", None, Count1, true},
+    {"no half character at the cut", entry("Sag Hill", "2024-13-14T04:00:00\xf0\x9f\x93\xa1"), "Sag Hill    2024-13-14T04:00:00", None, Count1, true},
+    {"whole character at the cut", entry("Sag Hill", "2024-13-14T04:00:0\xf0\x9f\x93\xa1Z"), "Sag Hill    2024-13-14T04:00:0\U0001F4E1", None, Count1, true},
+    {"verbose log and listing", entry("Palehua", "2024-10-14T23:00", "410:38:Good 15400:568:Fair"), "Palehua     2024 Oct 14 2300 UTC", "-1 38 -1 -1 -1 -1 -1 -1 568||Good|||||||Fair",
+     Count1 + "|Common Name:  \"Palehua\"  Time:  \"2024-10-14T23:00\"|Details array contains  2  items|Frequency:  410  Flux:  38  Quality:  \"Good\"|Frequency:  15400  Flux:  568  Quality:  \"Fair\"|"
+     "Common Name: Palehua Time: 2024-10-14T23:00|freq:   245 flux:   -1 quality: |freq:   410 flux:   38 quality: Good|freq:   610 flux:   -1 quality: |freq:  1415 flux:   -1 quality: |"
+     "freq:  2695 flux:   -1 quality: |freq:  2800 flux:   -1 quality: |freq:  4995 flux:   -1 quality: |freq:  8800 flux:   -1 quality: |freq: 15400 flux:  568 quality: Fair", true, true},
+};
+const PressRow PressRows[] = {
+    {"text", "0", "0"},
+    {"JSON, second entry partial", "1", "1"},
+    {"text twice", "00", "0"},
+    {"text, then JSON finishing first", "01", "10"},
+    {"text, then JSON finishing last", "01", "01"},
+    {"direct call of the text slot during a JSON transfer", "1", "", 0},
+    {"direct call of the JSON slot", "", "", 1},
+    {"direct call of the JSON slot during a text transfer", "0", "", 1},
+};
+const Fault Faults[] = {
+    {"empty body", {200, ""}, false, nullptr},
+    {"301 to another path", {301, "", TestResponse::Whole, false, "/moved"}, true, nullptr},
+    {"reset mid-body", {200, New, TestResponse::ResetMidBody}, false, "closed"},
+    {"closed after the headers", {200, New, TestResponse::AfterHeaders}, false, "closed"},
+    {"404", {404, "no such product"}, false, "HTTP status 404"},
+    {"500 with a body", {500, "<html>maintenance</html>"}, false, "HTTP status 500"},
+    {"body over 16 MiB", {}, false, "larger than 16777216 bytes", "server.pem", TLS13, Fault::Oversize},
+    {"body over 16 MiB, not announced", {200, {}, TestResponse::Whole, false, "", true}, false, "larger than 16777216 bytes", "server.pem", TLS13, Fault::Oversize},
+    {"TLS 1.2 only", {200, New}, false, "handshake failed", "server.pem", QSsl::TlsV1_2},
+    {"certificate for another host", {200, New}, false, "host name", "other-host.pem"},
+    {"expired certificate", {200, New}, false, "expired", "expired.pem"},
+    {"unwritable target", {200, New}, false, "could not open the file for writing", "server.pem", TLS13, Fault::RefuseWrites},
+    {"stalled server", {200, New, TestResponse::Whole, true}, false, "timed out after 300 ms", "server.pem", TLS13, Fault::Stall},
+};
+// clang-format on
+} // namespace
+
+class CorvalineTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    QString cached(int product) const
+    {
+        return dir.filePath(QString(Paths[product]).section('/', 2));
+    }
+    ServiceLocations at(const TestHttpsServer &server) const
+    {
+        return {dir.path() + "/", server.endpoint()};
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        QFile::remove(cached(1));
+        QVERIFY(WriteFile(cached(0), IndicesProduct()));
+    }
+
+    void fluxes_data() { AddRows(FluxRows); }
+    void fluxes()
+    {
+        const FluxRow &row = CurrentRow(FluxRows);
+        const ObservationRecord record = RecordWith(row.fluxes);
+        QStringList shown;
+        if (QString(row.expected).contains(':'))
+            for (const QString &pair : QString(row.expected).split(' ')) {
+                const int target = pair.section(':', 0, 0).toInt();
+                shown << QString("%1:%2").arg(target).arg(EstimateBandFlux(target, record));
+            }
+        else
+            for (const FluxDisplayText &display : FluxDisplayTexts(record))
+                shown << display.text;
+        QCOMPARE(shown.join(' '), row.expected);
+    }
+
+    void fixedTextCut_data() { AddRows(CutRows); }
+    void fixedTextCut()
+    {
+        const CutRow &row = CurrentRow(CutRows);
+        FixedText field;
+        std::memset(field, 'x', FixedTextSize);
+        WriteFixedText(field, row.text.constData(), row.text.size());
+        QCOMPARE(QByteArray(field, FixedTextSize), row.text.left(row.kept).leftJustified(32, '\0'));
+    }
+
+    // Each read starts from the store as an earlier read of other data left it.
+    void readers_data() { AddRows(ReadRows); }
+    void readers()
+    {
+        const ReadRow &row = CurrentRow(ReadRows);
+        const QString path = dir.filePath(QTest::currentDataTag());
+        QVERIFY(row.product.isNull() || WriteFile(path, row.product));
+        int count = 0;
+        ResetObservationStore(count);
+        std::fill(&IndicesGrid[0][0], &IndicesGrid[0][0] + sizeof IndicesGrid / sizeof(int), 999);
+        for (ObservationRecord &record : ObservationRecords)
+            for (FrequencySlot &slot : record.slots) {
+                slot.flux = 999;
+                WriteFixedText(slot.quality, "s");
+            }
+        VerboseLogging = row.verbose;
+        RecordingSink sink(&count);
+        MessageCapture log;
+        const int result =
+            row.json ? ReadJsonFluxFile(path, count, sink) : ReadTextFluxFile(path, count, sink);
+        QCOMPARE(result, row.product.isNull() || (row.json && row.observation == Stale) ? -1 : 0);
+        QCOMPARE(withoutTrailingBlanks(sink.items.join('|')), withoutTrailingBlanks(row.items));
+        QVERIFY(count == sink.items.size() && sink.inOrder);
+        QCOMPARE(ObservationOf(ObservationRecords[0]), row.observation);
+        QCOMPARE(row.log.isNull() ? QString::number(log.lines.size()) : log.lines.join('|'),
+                 row.log.isNull() ? QString::number(10 * count)
+                                  : QString(row.log).replace("<path>", path));
+        QVERIFY(!(row.json || row.product.isNull()) ||
+                IndicesGrid[0][1] == 999); // the grid as it was
+    }
+
+    // Start-up reads the cached text product only, and transfers nothing; the
+    // displays follow the selection, and indexes outside the records change nothing.
+    void startup_data()
+    {
+        QTest::addColumn<int>("cached"); // the cached product
+        QTest::newRow("only the JSON product cached") << 1;
+        QTest::newRow("text product cached") << 0;
+    }
+    void startup()
+    {
+        QFETCH(int, cached);
+        QVERIFY(cached == 0 ||
+                (QFile::remove(this->cached(0)) && WriteFile(this->cached(1), Products[1])));
+        TestHttpsServer server;
+        MessageCapture log;
+        MainWindow window(at(server));
+        QCOMPARE(window.windowTitle(), QStringLiteral("Corvaline (v1.02 Oct 14, 2024)"));
+        int styled = 0;
+        for (QWidget *widget : window.findChildren<QWidget *>())
+            styled += !widget->styleSheet().isEmpty();
+        QCOMPARE(styled, 44);
+        QCOMPARE(shown(window), cached ? QString(27, ' ') : FluxRows[0].expected);
+        QCOMPARE(window.observationCount(), cached ? 0 : 6);
+        QCOMPARE(log.lines.contains("Could not open SFU datafile"), cached != 0);
+        window.findChild<QComboBox *>("SfuSelections")->addItem("beyond the records in use");
+        const QString fifth = shown(window, 5);
+        QCOMPARE(fifth.left(6), QString(cached ? "      " : "20 44 "));
+        for (int outside : {-1, 6})
+            QCOMPARE(shown(window, outside), fifth);
+        QTest::qWait(20);
+        QVERIFY(server.requests.isEmpty());
+    }
+
+    // Presses before any transfer ends make one re-read, of the last press's
+    // product, once the last transfer has ended; each file holds its own product.
+    void presses_data() { AddRows(PressRows); }
+    void presses()
+    {
+        const PressRow &row = CurrentRow(PressRows);
+        const int last = row.presses[strlen(row.presses) - 1] - '0';
+        TestHttpsServer server;
+        for (int product : {0, 1})
+            server.responses[Paths[product]] = {200, Products[product], TestResponse::Whole, true};
+        MainWindow window(at(server));
+        QSignalSpy changes(window.findChild<QComboBox *>("SfuSelections"),
+                           SIGNAL(currentIndexChanged(int)));
+        MessageCapture log;
+        for (const char *p = row.presses; *p; ++p)
+            QVERIFY(press(window, *p - '0'));
+        QTRY_COMPARE_WITH_TIMEOUT(server.requests.size(), int(strlen(row.presses)), 15000);
+        if (row.direct >= 0) { // re-reads its own product at once, whatever was pressed
+            QVERIFY(WriteFile(cached(0), Products[0]) && WriteFile(cached(1), Products[1]));
+            shown(window, 1);
+            row.direct ? window.UpdateJsonFluxData() : window.UpdateTextFluxData();
+            QCOMPARE(item(window, 0) + " " + shown(window).left(5),
+                     Items[row.direct][0] + (row.direct ? " 14 38" : " 30 38"));
+            return;
+        }
+        for (const char *p = row.finishing; *p; ++p) {
+            QCOMPARE(item(window, 0), Learmonth);
+            server.release(Paths[*p - '0']);
+            QTest::qWait(100);
+        }
+        QVERIFY(settle(window));
+        for (const char *p = row.presses; *p; ++p)
+            QCOMPARE(ReadFile(cached(*p - '0')), Products[*p - '0']);
+        QVERIFY(server.requests[0].contains("\r\nServer: application/text/plain\r\n"));
+        QVERIFY(log.lines.contains(QString("%1 %1").arg(Products[row.finishing[0] - '0'].size())));
+        QCOMPARE(changes.count(), 2); // one clear, one first item
+        QCOMPARE(item(window, 0), Items[last][0]);
+        QCOMPARE(item(window, 1) + " " + shown(window, 1).left(5), Items[last][1]);
+
+        // The completion slots have disarmed themselves: a later press works as usual.
+        server.responses[Paths[0]].hold = false;
+        QVERIFY(press(window, 0) && settle(window));
+        QCOMPARE(changes.count(), 5);
+        QCOMPARE(item(window, 0), Items[0][0]);
+    }
+
+    // Each fault keeps the cache as it was and logs one line naming the address
+    // and the reason; the window goes on answering a selection.
+    void networkFaults_data() { AddRows(Faults); }
+    void networkFaults()
+    {
+        const Fault &fault = CurrentRow(Faults);
+        TestHttpsServer server(fault.certificate, fault.protocol);
+        server.responses[Paths[0]] = fault.response;
+        if (fault.kind == Fault::Oversize)
+            server.responses[Paths[0]].body = QByteArray(FileDownload::MaxBodyBytes + 1, 'x');
+        server.responses["/moved"] = {200, New};
+        MainWindow window(at(server));
+        if (fault.kind == Fault::Stall)
+            window.fileDownload()->setTransferTimeout(300);
+        if (fault.kind == Fault::RefuseWrites) { // also to root: this thread's file user is nobody
+            QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+            setfsuid(geteuid() ? geteuid() : 65534);
+        }
+        MessageCapture log;
+        const bool ended = press(window, 0) && settle(window);
+        setfsuid(geteuid());
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(ended);
+        QCOMPARE(ReadFile(cached(0)), fault.stored ? New : IndicesProduct());
+        const QStringList failures = log.lines.filter("failed");
+        QCOMPARE(failures.size(), fault.reason ? 1 : 0);
+        const QString start = "Download of " + server.endpoint() + Paths[0] + " failed: ";
+        QVERIFY2(!fault.reason ||
+                     (failures[0].startsWith(start) && failures[0].contains(fault.reason)),
+                 qPrintable(failures.value(0)));
+        QCOMPARE(shown(window, 1).left(3), QString(fault.stored ? "31 " : "15 "));
+    }
+
+    void downloader()
+    {
+        MessageCapture log;
+        FileDownload downloader;
+        QCOMPARE(log.lines.join('|').remove(QRegularExpression("OpenSSL 3[^\"]*")),
+                 "SSL Library Build Version:  \"\"|Supports SSL:  true|SSL Library Version:  \"\"");
+        const QMetaObject &meta = FileDownload::staticMetaObject;
+        const QMetaMethod finished =
+            meta.method(meta.indexOfSlot("downloadFinished(QNetworkReply*)"));
+        QCOMPARE(finished.parameterMetaType(0), QMetaType::fromType<QNetworkReply *>());
+    }
+};
+
+QTEST_MAIN(CorvalineTest)
+#include "tst_corvaline.moc"
