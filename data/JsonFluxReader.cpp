@@ -89,6 +89,7 @@ void readEntry(const QJsonObject &entry, int m, int &observationCount, Observati
         qDebug() << "Common Name: " << name << " Time: " << timeTag;
 
     ObservationRecord &record = ObservationRecords[m];
+    ClearObservation(record);
     const QByteArray nameText = name.toUtf8();
     const QByteArray tagText = timeTag.toUtf8();
     WriteFixedText(record.name, nameText.constData(), nameText.size());
@@ -159,7 +160,12 @@ int ReadJsonFluxFile(const QString &path, int &observationCount, ObservationSink
         qDebug("Could not open %s", path.toUtf8().constData());
         return -1;
     }
-    QTextStream stream(&file);
+    return ReadJsonFluxDevice(file, observationCount, sink);
+}
+
+int ReadJsonFluxDevice(QIODevice &in, int &observationCount, ObservationSink &sink)
+{
+    QTextStream stream(&in);
     stream.setEncoding(QStringConverter::Utf8);
     return ReadJsonFluxDocument(stream.readAll().toUtf8(), observationCount, sink);
 }

@@ -6,6 +6,8 @@
 #include <QString>
 #include <array>
 
+class QIODevice;
+
 // On from program start; while on, the reader logs every entry and detail and
 // lists the store after a successful read.
 extern int VerboseLogging;
@@ -21,6 +23,9 @@ QByteArray DisplayTimeFromTag(const char *timeTag);
 
 // Reads a document already in memory: 0 when it held at least one entry.
 int ReadJsonFluxDocument(const QByteArray &json, int &observationCount, ObservationSink &sink);
+
+// Reads the document as text (UTF-8, bytes that are not become U+FFFD).
+int ReadJsonFluxDevice(QIODevice &in, int &observationCount, ObservationSink &sink);
 
 // 0 when the file was read and held at least one entry, -1 otherwise.
 int ReadJsonFluxFile(const QString &path, int &observationCount, ObservationSink &sink);

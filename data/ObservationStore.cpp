@@ -7,20 +7,32 @@
 std::int32_t IndicesGrid[StationFrequencyCount][IndicesGridColumns];
 ObservationRecord ObservationRecords[ObservationCapacity];
 
+void ResetIndicesGrid()
+{
+    for (int r = 0; r < StationFrequencyCount; ++r) {
+        IndicesGrid[r][0] = StationFrequencies[r];
+        for (int c = 1; c < IndicesGridColumns; ++c)
+            IndicesGrid[r][c] = MissingValue;
+    }
+}
+
+void ClearObservation(ObservationRecord &record)
+{
+    for (FrequencySlot &slot : record.slots) {
+        slot.flux = MissingValue;
+        std::memset(slot.quality, 0, FixedTextSize);
+    }
+}
+
 void ResetObservationStore(int &observationCount)
 {
-    for (auto &row : IndicesGrid)
-        for (auto &cell : row)
-            cell = MissingValue;
-    for (int r = 0; r < StationFrequencyCount; ++r)
-        IndicesGrid[r][0] = StationFrequencies[r];
+    ResetIndicesGrid();
     std::memset(ObservationRecords, 0, sizeof ObservationRecords);
     observationCount = 0;
     for (auto &record : ObservationRecords) {
-        for (int k = 0; k < StationFrequencyCount; ++k) {
+        for (int k = 0; k < StationFrequencyCount; ++k)
             record.slots[k].frequency = StationFrequencies[k];
-            record.slots[k].flux = MissingValue;
-        }
+        ClearObservation(record);
     }
 }
 

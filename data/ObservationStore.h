@@ -31,6 +31,13 @@ extern std::int32_t IndicesGrid[StationFrequencyCount][IndicesGridColumns];
 extern ObservationRecord ObservationRecords[ObservationCapacity];
 
 void ResetObservationStore(int &observationCount);
+
+// Column 0 holds the nine frequencies, every station cell -1.
+void ResetIndicesGrid();
+
+// A record describes its own observation only: before a reader fills it, every
+// flux is -1 and every quality empty. The slot frequencies stay as preset.
+void ClearObservation(ObservationRecord &record);
 void DumpObservations(int observationCount);
 
 // The record behind a selector index, or nullptr when the index is not in use.

@@ -50,24 +50,11 @@ QByteArray issueDateFrom(const QByteArray &line)
     return rest.left(int(Utf8PrefixLength(rest.constData(), rest.size(), IssueDateMaxBytes)));
 }
 
-bool isSeparator(char c)
-{
-    return c == ' ' || c == '\n' || c == '\r';
-}
-
+// Only blanks separate the values of a row whose line end is removed.
 QList<QByteArray> splitRowTokens(const QByteArray &row)
 {
-    QList<QByteArray> tokens;
-    int i = 0;
-    while (i < row.size()) {
-        while (i < row.size() && isSeparator(row[i]))
-            ++i;
-        const int start = i;
-        while (i < row.size() && !isSeparator(row[i]))
-            ++i;
-        if (i > start)
-            tokens.append(row.mid(start, i - start));
-    }
+    QList<QByteArray> tokens = row.split(' ');
+    tokens.removeAll(QByteArray());
     return tokens;
 }
 
@@ -79,6 +66,7 @@ void readFluxTableRows(QIODevice &in)
     for (int row = 0; row < StationFrequencyCount; ++row) {
         if (!readRawLine(in, line))
             return;
+        removeLineEnd(line);
         const QList<QByteArray> tokens = splitRowTokens(line);
         for (int column = 0; column < IndicesGridColumns && column < tokens.size(); ++column)
             IndicesGrid[row][column] = ParseIntToken(tokens[column]);
@@ -112,6 +100,7 @@ int ParseIntToken(const QByteArray &token)
 
 QByteArray ReadIndicesTable(QIODevice &in)
 {
+    ResetIndicesGrid();
     QByteArray issueDate;
     QByteArray line;
     while (readRawLine(in, line)) {
@@ -137,6 +126,7 @@ void BuildStationRecords(const QByteArray &issueDate, int &observationCount, Obs
             return;
         const StationColumn &station = StationColumns[column - 1];
         ObservationRecord &record = ObservationRecords[observationCount];
+        ClearObservation(record);
         WriteFixedText(record.name, station.name);
         std::memset(record.timeText, 0, FixedTextSize);
         std::memcpy(record.timeText, issueDate.constData(), datePart);
