@@ -122,14 +122,16 @@ void MainWindow::UpdateJsonFluxData()
     completeUpdate(JsonSource, SLOT(UpdateJsonFluxData()));
 }
 
-// Overlapping presses re-read once, when the last transfer has been handled,
-// and then only the product of the last press; an earlier press's completion
-// slot just disarms itself.
+// A delivery of done() while other transfers are in flight waits for the last
+// of them; then only the product of the last press is re-read, and a slot armed
+// by an earlier press of the other product just disarms itself. A direct call
+// re-reads its own product at once.
 void MainWindow::completeUpdate(DataSourceIndex source, const char *completionSlot)
 {
-    if (downloader.transfersInFlight() > 0)
+    const bool delivered = sender() == &downloader;
+    if (delivered && downloader.transfersInFlight() > 0)
         return;
-    if (source == lastPressedSource) {
+    if (!delivered || source == lastPressedSource) {
         ui->SfuSelections->clear();
         ObservationCount = 0;
         if (readProduct(source) == 0)

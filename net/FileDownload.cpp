@@ -23,14 +23,50 @@ QString refusalOf(QNetworkReply *reply)
 {
     if (reply->property(OversizeProperty).toBool())
         return QStringLiteral("body larger than %1 bytes").arg(FileDownload::MaxBodyBytes);
-    if (reply->error() != QNetworkReply::NoError)
-        return reply->errorString();
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299))
         return QStringLiteral("HTTP status %1").arg(status.toInt());
+    // The only abort made here is the oversize one, marked above: any other
+    // cancel is the transfer timeout.
+    if (reply->error() == QNetworkReply::OperationCanceledError)
+        return QStringLiteral("timed out after %1 ms without data")
+            .arg(reply->request().transferTimeout());
+    if (reply->error() != QNetworkReply::NoError)
+        return reply->errorString();
     if (reply->bytesAvailable() > FileDownload::MaxBodyBytes)
         return QStringLiteral("body larger than %1 bytes").arg(FileDownload::MaxBodyBytes);
     return QString();
+}
+
+struct StoreOutcome
+{
+    QString failure; // empty when the target holds what is to be read
+    bool targetOpened = true;
+};
+
+// Writes a sound reply's body over `target` atomically. An empty body leaves
+// the target as it was.
+StoreOutcome storeBody(QNetworkReply *reply, const QString &target)
+{
+    const QString refusal = refusalOf(reply);
+    if (!refusal.isEmpty())
+        return {refusal};
+    const QByteArray body = reply->readAll();
+    if (body.isEmpty())
+        return {};
+    QSaveFile file(target);
+    if (!file.open(QIODevice::WriteOnly))
+        return {QStringLiteral("could not open the file for writing: ") + file.errorString(),
+                false};
+    // QSaveFile would commit a short write: check the count before committing.
+    const qint64 written = file.write(body);
+    if (written != body.size())
+        return {QStringLiteral("could not write: %1 of %2 bytes written")
+                    .arg(written)
+                    .arg(body.size())};
+    if (!file.commit())
+        return {QStringLiteral("could not write: ") + file.errorString()};
+    return {};
 }
 } // namespace
 
@@ -55,7 +91,7 @@ void FileDownload::download(QString site, QString filename)
     QNetworkRequest request(url);
     request.setSslConfiguration(tls);
     request.setHeader(QNetworkRequest::ServerHeader, QStringLiteral("application/text/plain"));
-    request.setTransferTimeout(TransferTimeoutMs);
+    request.setTransferTimeout(transferTimeoutMs);
     QNetworkReply *reply = manager.get(request);
     reply->setProperty(TargetFileProperty, this->filename);
     ++inFlight;
@@ -69,36 +105,13 @@ void FileDownload::downloadFinished(QNetworkReply *reply)
     if (inFlight > 0)
         --inFlight;
     const QString target = reply->property(TargetFileProperty).toString();
-
-    const QString refusal = refusalOf(reply);
-    if (!refusal.isEmpty()) {
+    const StoreOutcome outcome = storeBody(reply, target);
+    if (!outcome.failure.isEmpty())
         qDebug("Download of %s failed: %s; %s kept as it was", addressOf(reply).constData(),
-               qUtf8Printable(refusal), qUtf8Printable(target));
+               qUtf8Printable(outcome.failure), qUtf8Printable(target));
+    // A target that cannot be opened ends without done(): the caller's slot stays armed.
+    if (outcome.targetOpened)
         Q_EMIT done();
-        return;
-    }
-
-    const QByteArray body = reply->readAll();
-    if (body.isEmpty()) {
-        Q_EMIT done();
-        return;
-    }
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly)) {
-        qDebug("Could not open %s for writing: %s", qUtf8Printable(target),
-               qUtf8Printable(file.errorString()));
-        return;
-    }
-    // QSaveFile would commit a short write: check the count before committing.
-    const qint64 written = file.write(body);
-    if (written != body.size())
-        qDebug("Could not write %s: %lld of %lld bytes written; the file was kept as it was",
-               qUtf8Printable(target), static_cast<long long>(written),
-               static_cast<long long>(body.size()));
-    else if (!file.commit())
-        qDebug("Could not write %s: %s; the file was kept as it was", qUtf8Printable(target),
-               qUtf8Printable(file.errorString()));
-    Q_EMIT done();
 }
 
 void FileDownload::downloadProgress(qint64 recieved, qint64 total)

@@ -1,10 +1,9 @@
 #pragma once
 
 #include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QObject>
 #include <QString>
-
-class QNetworkReply;
 
 // One HTTPS GET per download() call; the body is stored in the file named with
 // that call, and done() follows once the file holds what is to be read.
@@ -22,6 +21,10 @@ public:
     static constexpr qint64 MaxBodyBytes = 16 * 1024 * 1024;
     static constexpr int TransferTimeoutMs = 120 * 1000;
 
+    // A transfer that receives nothing for this long ends as failed; applies to
+    // transfers started afterwards.
+    void setTransferTimeout(int milliseconds) { transferTimeoutMs = milliseconds; }
+
 Q_SIGNALS:
     void done();
 
@@ -35,4 +38,5 @@ private:
     QString site;
     QString filename;
     int inFlight = 0;
+    int transferTimeoutMs = TransferTimeoutMs;
 };
