@@ -371,7 +371,6 @@ private Q_SLOTS:
     void presses()
     {
         const PressRow &row = CurrentRow(PressRows);
-        const int last = row.presses[strlen(row.presses) - 1] - '0';
         TestHttpsServer server;
         for (int product : {0, 1})
             server.responses[Paths[product]] = {200, Products[product], TestResponse::Whole, true};
@@ -396,6 +395,7 @@ private Q_SLOTS:
             QTest::qWait(100);
         }
         QVERIFY(settle(window));
+        const int last = row.presses[strlen(row.presses) - 1] - '0';
         for (const char *p = row.presses; *p; ++p)
             QCOMPARE(ReadFile(cached(*p - '0')), Products[*p - '0']);
         QVERIFY(server.requests[0].contains("\r\nServer: application/text/plain\r\n"));
