@@ -31,12 +31,9 @@ inline void CheckRecord(const ObservationRecord &record)
 }
 
 // One read of fuzzed bytes: at most `capacity` records, one item for each.
-inline void CheckRead(const uint8_t *data, size_t size, int capacity,
-                      int (*read)(QIODevice &, int &, ObservationSink &))
+template <class Read> void CheckRead(const uint8_t *data, size_t size, int capacity, Read read)
 {
-    static const auto quiet =
-        qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
-    Q_UNUSED(quiet);
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
     QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), int(size));
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);

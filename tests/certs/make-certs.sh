@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Makes the tests' certificate authority and three server certificates on one
-# key: for 127.0.0.1, for another host name, and expired. Usage: make-certs.sh DIR
+# Makes the tests' certificate authority and three server certificates on one key:
+# for 127.0.0.1, for another host name, and expired. Usage: make-certs.sh DIR
 set -euo pipefail
 mkdir -p "$1" && cd "$1"
 key=(-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes)
@@ -12,4 +12,3 @@ for cert in server:IP:127.0.0.1:36500 other-host:DNS:other.example:36500 expired
     openssl x509 -req -in server.csr -CA test-ca.pem -CAkey ca.key -CAcreateserial -days "$days" \
         -out "$name.pem" -extfile <(echo "subjectAltName=$kind:$host") 2>/dev/null
 done
-rm -f server.csr ca.key test-ca.srl

@@ -3,6 +3,7 @@
 #include "data/ObservationStore.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QStringList>
 
 inline QByteArray ReadFile(const QString &path)
@@ -17,8 +18,8 @@ inline bool WriteFile(const QString &path, const QByteArray &content)
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
-// The fuzzers' seed products: the text product, whose Learmonth column is the
-// worked example, and a JSON product of Palehua (all nine) and Penticton (245 MHz).
+// The fuzzers' seeds: a text product whose Learmonth column is the worked example,
+// and a JSON product of Palehua (all nine frequencies) and Penticton (245 MHz).
 inline QByteArray SeedProduct(const char *name)
 {
     return ReadFile(QStringLiteral(CORVALINE_SOURCE_DIR "/fuzz/corpus/") + name);
@@ -38,21 +39,22 @@ struct MessageCapture
     ~MessageCapture() { qInstallMessageHandler(previous); }
 };
 
-// The item texts a reader announces; item i must come while the count is still i.
+// The item texts a reader announces, without trailing blanks; item i must come
+// while the count is still i.
 struct RecordingSink : ObservationSink
 {
     explicit RecordingSink(const int *count) : count(count) {}
     void appendObservationItem(int index, const char *text) override
     {
         inOrder = inOrder && index == items.size() && *count == index;
-        items << QString::fromUtf8(text);
+        items << QString::fromUtf8(text).remove(QRegularExpression(" +$"));
     }
     const int *count;
     QStringList items;
     bool inOrder = true;
 };
 
-// Fluxes as text, "14 38 52 66 95 101 142 262 568", slot 0 first.
+// A record from its fluxes, "14 38 52 66 95 101 142 262 568"; missing ones are -1.
 inline ObservationRecord RecordWith(const QString &fluxes)
 {
     ObservationRecord record{};
@@ -60,15 +62,4 @@ inline ObservationRecord RecordWith(const QString &fluxes)
     for (int k = 0; k < StationFrequencyCount; ++k)
         record.slots[k] = {StationFrequencies[k], values.value(k, "-1").toInt(), {}};
     return record;
-}
-
-// The fluxes, then the qualities: "14 38 ... 568|Good|Good||...".
-inline QString ObservationOf(const ObservationRecord &record)
-{
-    QStringList fluxes, qualities;
-    for (const FrequencySlot &slot : record.slots) {
-        fluxes << QString::number(slot.flux);
-        qualities << QString::fromUtf8(slot.quality);
-    }
-    return fluxes.join(' ') + '|' + qualities.join('|');
 }
