@@ -1,5 +1,7 @@
 #include "data/JsonFluxReader.h"
 
+#include "data/Products.h"
+
 #include <QDebug>
 #include <QFile>
 #include <QJsonArray>
@@ -156,7 +158,7 @@ int ReadJsonFluxDocument(const QByteArray &json, int &observationCount, Observat
 int ReadJsonFluxFile(const QString &path, int &observationCount, ObservationSink &sink)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!OpenProductFile(file)) {
         qDebug("Could not open %s", path.toUtf8().constData());
         return -1;
     }

@@ -1,6 +1,10 @@
 #include "data/Products.h"
 
 #include <QDir>
+#include <QFile>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 QString StandardDataDirectory()
 {
@@ -20,4 +24,18 @@ QString ServiceLocations::urlOf(const Product &product) const
 QString ServiceLocations::localPathOf(const Product &product) const
 {
     return QString::fromUtf8(dataDirectory.toUtf8() + product.fileName);
+}
+
+bool OpenProductFile(QFile &file)
+{
+    const int fd =
+        ::open(QFile::encodeName(file.fileName()).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= MaxProductFileBytes &&
+        file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return true;
+    ::close(fd);
+    return false;
 }

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QFile;
+
 // The NOAA Space Weather Prediction Center's data service.
 inline constexpr char DataServiceEndpoint[] = "https://services.swpc.noaa.gov";
 
@@ -29,3 +31,11 @@ struct ServiceLocations
 
 // The root path as Latin-1, then "ProgramData/sfu/"; never created by the program.
 QString StandardDataDirectory();
+
+// Products larger than this are not read.
+constexpr qint64 MaxProductFileBytes = 16 * 1024 * 1024;
+
+// Opens the file read-only when it is a regular file of at most MaxProductFileBytes.
+// The data directory may be shared, so a FIFO or device planted there must
+// neither hang the reader nor feed it without end.
+bool OpenProductFile(QFile &file);

@@ -1,5 +1,7 @@
 #include "data/TextFluxReader.h"
 
+#include "data/Products.h"
+
 #include <QDebug>
 #include <QFile>
 #include <cstdio>
@@ -143,7 +145,7 @@ void BuildStationRecords(const QByteArray &issueDate, int &observationCount, Obs
 int ReadTextFluxFile(const QString &path, int &observationCount, ObservationSink &sink)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!OpenProductFile(file)) {
         qDebug() << "Could not open SFU datafile";
         return -1;
     }

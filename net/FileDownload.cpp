@@ -1,11 +1,15 @@
 #include "net/FileDownload.h"
 
 #include <QDebug>
+#include <QFileInfo>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QSaveFile>
 #include <QSslConfiguration>
 #include <QSslSocket>
+#include <QTemporaryFile>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace {
 // Each reply carries the path given with its own download() call, so that
@@ -44,8 +48,11 @@ struct StoreOutcome
     bool targetOpened = true;
 };
 
-// Writes a sound reply's body over `target` atomically. An empty body leaves
-// the target as it was.
+// Writes a sound reply's body into a new file beside `target`, then renames it
+// over the target: readers see the old product or the new one, never a part,
+// and a link planted at the target is replaced, not written through, since the
+// data directory may be shared by several users. An empty body leaves the
+// target as it was.
 StoreOutcome storeBody(QNetworkReply *reply, const QString &target)
 {
     const QString refusal = refusalOf(reply);
@@ -54,18 +61,21 @@ StoreOutcome storeBody(QNetworkReply *reply, const QString &target)
     const QByteArray body = reply->readAll();
     if (body.isEmpty())
         return {};
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly))
+    const QFileInfo info(target);
+    QTemporaryFile file(info.absolutePath() + "/." + info.fileName() + ".XXXXXX");
+    if (!file.open())
         return {QStringLiteral("could not open the file for writing: ") + file.errorString(),
                 false};
-    // QSaveFile would commit a short write: check the count before committing.
     const qint64 written = file.write(body);
-    if (written != body.size())
+    if (written != body.size() || !file.flush())
         return {QStringLiteral("could not write: %1 of %2 bytes written")
                     .arg(written)
                     .arg(body.size())};
-    if (!file.commit())
-        return {QStringLiteral("could not write: ") + file.errorString()};
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    if (std::rename(QFile::encodeName(file.fileName()).constData(),
+                    QFile::encodeName(target).constData()) != 0)
+        return {QStringLiteral("could not write: ") + QString::fromLocal8Bit(std::strerror(errno))};
+    file.setAutoRemove(false);
     return {};
 }
 } // namespace

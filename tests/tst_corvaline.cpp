@@ -13,6 +13,7 @@
 #include <QTest>
 #include <cstring>
 #include <sys/fsuid.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -154,7 +155,7 @@ struct Fault
     const char *reason; // in the one failure line, or nullptr for none
     const char *certificate = "server.pem";
     QSsl::SslProtocol protocol = QSsl::TlsV1_3OrLater;
-    enum { Plain, Oversize, RefuseWrites, Stall } kind = Plain;
+    enum { Plain, Oversize, RefuseWrites, Stall, PlantedLink } kind = Plain;
 };
 
 const QByteArray a27(27, 'a'), T = "2024-10-14T04:00:00";
@@ -185,6 +186,7 @@ const ReadRow ReadRows[] = {
     {"seed product", Seed, All, WorkedRecord},
     {"no file", QByteArray(), "", Stale, "Could not open SFU datafile"},
     {"empty file", "", "", Stale},
+    {"a FIFO is not read", "<fifo>", "", Stale, "Could not open SFU datafile"},
     {"245 of -1 skips a station, 0 does not", changed("  245      14     15     -1     17     18     19     20", "245 -1 0 -1 -1 -1 -1 -1"), "San Vito    2024 Oct 14 1000 UTC", "0 39 53 67 96 102 143 263 569|||||||||"},
     {"word, short row, blank line, extra values", changed("  410      38     39     -1     41     42     43     44\n  610      52     53     -1     55     56     57     58\n 1415      66     67     -1     69     70     71     72", "410 abc\n\n1415 66 67 -1 69 70 71 72 9 9"), All, "14 0 -1 66 95 101 142 262 568|||||||||"},
     {"second table, later issue date", Seed + changed("14     15     -1     17     18     19     20", "-1 77 -1 -1 -1 -1 -1").replace("Oct 14", "Oct 15"), "San Vito    2024 Oct 15 1000 UTC", "77 39 53 67 96 102 143 263 569|||||||||"},
@@ -204,6 +206,7 @@ const ReadRow ReadRows[] = {
     {"just beyond the 32-bit limits", changed("     95 ", " 2147483648 ").replace("    142 ", " -2147483649 "), All, "14 38 52 66 -1 101 -1 262 568|||||||||"},
     {"sign, 60 zeros", changed("     95 ", " +" + QByteArray(60, '0') + "95 "), All, WorkedRecord},
     {"JSON: no file", QByteArray(), "", Stale, "Could not open <path>", true},
+    {"a file over 16 MiB is not read", QByteArray(MaxProductFileBytes + 1, ' '), "", Stale, "Could not open <path>", true},
     {"not JSON", "[{\"common_name\": ", "", Stale, Failed, true},
     {"an object", "{\"a\": 1}", "", Stale, "JSON document is not an array", true},
     {"empty array", "[]", "", Stale, "Solar Flux Data array contains  0  items|JSON array is empty", true},
@@ -253,6 +256,7 @@ const Fault Faults[] = {
     {"TLS 1.2 only", {200, New}, false, "handshake failed", "server.pem", QSsl::TlsV1_2},
     {"certificate for another host", {200, New}, false, "host name", "other-host.pem"},
     {"expired certificate", {200, New}, false, "expired", "expired.pem"},
+    {"link planted at the target", {200, New}, true, nullptr, "server.pem", TLS13, Fault::PlantedLink},
     {"unwritable target", {200, New}, false, "could not open the file for writing", "server.pem", TLS13, Fault::RefuseWrites},
     {"stalled server", {200, New, TestResponse::Whole, true}, false, "timed out after 300 ms", "server.pem", TLS13, Fault::Stall},
 };
@@ -303,7 +307,8 @@ private Q_SLOTS:
     {
         const ReadRow &row = CurrentRow(ReadRows);
         const QString path = dir.filePath(QTest::currentDataTag());
-        QVERIFY(row.product.isNull() || WriteFile(path, row.product));
+        QVERIFY(row.product == "<fifo>" ? mkfifo(QFile::encodeName(path), 0600) == 0
+                                        : row.product.isNull() || WriteFile(path, row.product));
         int count = 0;
         ResetObservationStore(count);
         std::fill(&IndicesGrid[0][0], &IndicesGrid[0][0] + sizeof IndicesGrid / sizeof(int), 999);
@@ -317,15 +322,15 @@ private Q_SLOTS:
         MessageCapture log;
         const int result =
             row.json ? ReadJsonFluxFile(path, count, sink) : ReadTextFluxFile(path, count, sink);
-        QCOMPARE(result, row.product.isNull() || (row.json && row.observation == Stale) ? -1 : 0);
+        const bool unread = row.log.startsWith("Could not open");
+        QCOMPARE(result, unread || (row.json && row.observation == Stale) ? -1 : 0);
         QCOMPARE(sink.items.join('|'), row.items);
         QVERIFY(count == sink.items.size() && sink.inOrder);
         QCOMPARE(ObservationOf(ObservationRecords[0]), row.observation);
         QCOMPARE(row.log.isNull() ? QString::number(log.lines.size()) : log.lines.join('|'),
                  row.log.isNull() ? QString::number(10 * count)
                                   : QString(row.log).replace("<path>", path));
-        QVERIFY(!(row.json || row.product.isNull()) ||
-                IndicesGrid[0][1] == 999); // the grid as it was
+        QVERIFY(!(row.json || unread) || IndicesGrid[0][1] == 999); // the grid as it was
     }
 
     // Start-up reads the cached text product only, and transfers nothing; the
@@ -431,12 +436,16 @@ private Q_SLOTS:
             QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
             setfsuid(geteuid() ? geteuid() : 65534);
         }
+        const QString victim = dir.filePath("victim");
+        if (fault.kind == Fault::PlantedLink) // the new product replaces the link, not the victim
+            QVERIFY(QFile::rename(cached(0), victim) && QFile::link(victim, cached(0)));
         MessageCapture log;
         const bool ended = press(window, 0) && settle(window);
         setfsuid(geteuid());
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QVERIFY(ended);
         QCOMPARE(ReadFile(cached(0)), fault.stored ? New : IndicesProduct());
+        QVERIFY(fault.kind != Fault::PlantedLink || ReadFile(victim) == IndicesProduct());
         const QStringList failures = log.lines.filter("failed");
         QCOMPARE(failures.size(), fault.reason ? 1 : 0);
         const QString start = "Download of " + server.endpoint() + Paths[0] + " failed: ";
