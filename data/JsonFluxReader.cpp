@@ -2,11 +2,13 @@
 
 #include "data/Products.h"
 
+#include <QBuffer>
+#include <QCborArray>
+#include <QCborMap>
 #include <QDebug>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QJsonValue>
 #include <QTextStream>
 #include <cstdio>
@@ -60,30 +62,42 @@ QByteArray tagCutToFallbackLength(const char *timeTag)
     return tag.left(keep).toUtf8();
 }
 
-QByteArray piece(const char *timeTag, int from, int length)
+// The parsed document is read through its CBOR form, which Qt shares with it
+// and looks keys up in faster. Numbers go back through QJsonValue, so that a
+// fractional or out-of-range number reads as 0, as QJsonValue::toInt gives it.
+int jsonInt(const QCborValue &value)
 {
-    return QByteArray(timeTag + from, length);
+    return value.toJsonValue().toInt(0);
 }
 
-void readDetails(const QJsonArray &details, ObservationRecord &record)
+void readDetails(const QCborArray &details, ObservationRecord &record)
 {
-    for (const QJsonValue &value : details) {
-        const QJsonObject detail = value.toObject();
-        const int frequency = detail.value(QLatin1String("frequency")).toInt(0);
-        const int flux = detail.value(QLatin1String("flux")).toInt(0);
-        const QString quality = detail.value(QLatin1String("observed_quality")).toString();
+    // Qualities repeat from detail to detail: each new one is converted once. An
+    // absent quality is undefined, as the first one here, and reads as empty.
+    QCborValue lastQuality;
+    QByteArray lastQualityText;
+    for (const QCborValue &value : details) {
+        const QCborMap detail = value.toMap();
+        const int frequency = jsonInt(detail.value(QLatin1String("frequency")));
+        const int flux = jsonInt(detail.value(QLatin1String("flux")));
+        const QCborValue quality = detail.value(QLatin1String("observed_quality"));
         if (VerboseLogging)
-            qDebug() << "Frequency: " << frequency << " Flux: " << flux << " Quality: " << quality;
+            qDebug() << "Frequency: " << frequency << " Flux: " << flux
+                     << " Quality: " << quality.toString();
         const int slot = SlotForJsonFrequency(frequency);
         if (slot < 0)
             continue;
         record.slots[slot].flux = flux;
-        const QByteArray qualityText = quality.toUtf8();
-        WriteFixedText(record.slots[slot].quality, qualityText.constData(), qualityText.size());
+        if (quality != lastQuality) {
+            lastQuality = quality;
+            lastQualityText = quality.toString().toUtf8();
+        }
+        WriteFixedText(record.slots[slot].quality, lastQualityText.constData(),
+                       lastQualityText.size());
     }
 }
 
-void readEntry(const QJsonObject &entry, int m, int &observationCount, ObservationSink &sink)
+void readEntry(const QCborMap &entry, int m, int &observationCount, ObservationSink &sink)
 {
     const QString name = entry.value(QLatin1String("common_name")).toString();
     const QString timeTag = entry.value(QLatin1String("time_tag")).toString();
@@ -97,12 +111,14 @@ void readEntry(const QJsonObject &entry, int m, int &observationCount, Observati
     WriteFixedText(record.name, nameText.constData(), nameText.size());
     WriteFixedText(record.timeText, tagText.constData(), tagText.size());
 
-    const QByteArray displayTime = DisplayTimeFromTag(record.timeText);
-    char itemText[2 * FixedTextSize + 16];
-    std::snprintf(itemText, sizeof itemText, "%-11s %s", record.name, displayTime.constData());
-    PublishRecord(sink, observationCount, itemText);
+    // "%-11s %s": the name padded to 11 bytes, a blank, the display time.
+    QByteArray itemText(record.name);
+    if (itemText.size() < 11)
+        itemText.append(11 - itemText.size(), ' ');
+    itemText += ' ' + DisplayTimeFromTag(record.timeText);
+    PublishRecord(sink, observationCount, itemText.constData());
 
-    const QJsonArray details = entry.value(QLatin1String("details")).toArray();
+    const QCborArray details = entry.value(QLatin1String("details")).toArray();
     if (VerboseLogging)
         qDebug() << "Details array contains " << details.size() << " items";
     readDetails(details, record);
@@ -124,11 +140,14 @@ QByteArray DisplayTimeFromTag(const char *timeTag)
     const int month = monthOfTag(timeTag);
     if (month == 0)
         return tagCutToFallbackLength(timeTag);
-    char text[32];
-    std::snprintf(text, sizeof text, "%4s %2s %2s %2s%2s UTC", piece(timeTag, 0, 4).constData(),
-                  MonthAbbreviations[month - 1], piece(timeTag, 8, 2).constData(),
-                  piece(timeTag, 11, 2).constData(), piece(timeTag, 14, 2).constData());
-    return QByteArray(text);
+    // "YYYY Mon DD HHMM UTC" from characters 0-3, 8-9, 11-12 and 14-15 of the tag.
+    char text[] = "YYYY Mon DD HHMM UTC";
+    std::memcpy(text, timeTag, 4);
+    std::memcpy(text + 5, MonthAbbreviations[month - 1], 3);
+    std::memcpy(text + 9, timeTag + 8, 2);
+    std::memcpy(text + 12, timeTag + 11, 2);
+    std::memcpy(text + 14, timeTag + 14, 2);
+    return QByteArray(text, sizeof text - 1);
 }
 
 int ReadJsonFluxDocument(const QByteArray &json, int &observationCount, ObservationSink &sink)
@@ -148,8 +167,9 @@ int ReadJsonFluxDocument(const QByteArray &json, int &observationCount, Observat
         qDebug("JSON array is empty");
         return -1;
     }
-    for (int m = 0; m < ObservationCapacity && m < entries.size(); ++m)
-        readEntry(entries.at(m).toObject(), m, observationCount, sink);
+    const QCborArray records = QCborArray::fromJsonArray(entries);
+    for (int m = 0; m < ObservationCapacity && m < records.size(); ++m)
+        readEntry(records.at(m).toMap(), m, observationCount, sink);
     if (VerboseLogging)
         DumpObservations(observationCount);
     return 0;
@@ -167,7 +187,14 @@ int ReadJsonFluxFile(const QString &path, int &observationCount, ObservationSink
 
 int ReadJsonFluxDevice(QIODevice &in, int &observationCount, ObservationSink &sink)
 {
-    QTextStream stream(&in);
+    // Decoding valid UTF-8 without a byte order mark and encoding it again gives
+    // the same bytes: only other input needs the text stream's replacements.
+    QByteArray bytes = in.readAll();
+    if (!bytes.startsWith("\xef\xbb\xbf") && QUtf8StringView(bytes).isValidUtf8())
+        return ReadJsonFluxDocument(bytes, observationCount, sink);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QTextStream stream(&buffer);
     stream.setEncoding(QStringConverter::Utf8);
     return ReadJsonFluxDocument(stream.readAll().toUtf8(), observationCount, sink);
 }

@@ -4,6 +4,7 @@
 
 #include <QDebug>
 #include <QFile>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -24,54 +25,72 @@ constexpr int IssueDateMaxBytes = 32;
 constexpr int IssueDatePartBytes = 12;
 constexpr int FluxTableHeadingLines = 2;
 
-// Reads one whole line, line end included; false once the input is exhausted.
-bool readRawLine(QIODevice &in, QByteArray &line)
+using Line = std::string_view;
+
+// The lines of a product held in memory, each with its line end.
+class Lines
 {
-    line = in.readLine();
-    return !line.isEmpty();
+public:
+    explicit Lines(const QByteArray &text) : text(text.constData(), std::size_t(text.size())) {}
+
+    // False once the text is exhausted.
+    bool next(Line &line)
+    {
+        if (position >= text.size())
+            return false;
+        const std::size_t end = std::min(text.find('\n', position), text.size() - 1) + 1;
+        line = text.substr(position, end - position);
+        position = end;
+        return true;
+    }
+
+private:
+    Line text;
+    std::size_t position = 0;
+};
+
+// "\n" and "\r\n" end a line; a last line without an end is kept whole.
+Line withoutLineEnd(Line line)
+{
+    if (line.empty() || line.back() != '\n')
+        return line;
+    line.remove_suffix(1);
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    return line;
 }
 
-void removeLineEnd(QByteArray &line)
+bool contains(Line line, const char *marker)
 {
-    if (!line.endsWith('\n'))
-        return;
-    line.chop(1);
-    if (line.endsWith('\r'))
-        line.chop(1);
+    return line.find(marker) != Line::npos;
 }
 
-QByteArray cutAtNul(const QByteArray &text)
+QByteArray issueDateFrom(Line line)
 {
-    const int nul = text.indexOf('\0');
-    return nul < 0 ? text : text.left(nul);
-}
-
-QByteArray issueDateFrom(const QByteArray &line)
-{
-    const QByteArray rest = cutAtNul(line.mid(IssueDateColumn));
-    return rest.left(int(Utf8PrefixLength(rest.constData(), rest.size(), IssueDateMaxBytes)));
+    if (line.size() <= IssueDateColumn)
+        return {};
+    Line rest = line.substr(IssueDateColumn);
+    rest = rest.substr(0, rest.find('\0'));
+    return QByteArray(rest.data(),
+                      qsizetype(Utf8PrefixLength(rest.data(), rest.size(), IssueDateMaxBytes)));
 }
 
 // Only blanks separate the values of a row whose line end is removed.
-QList<QByteArray> splitRowTokens(const QByteArray &row)
+void readFluxTableRows(Lines &lines)
 {
-    QList<QByteArray> tokens = row.split(' ');
-    tokens.removeAll(QByteArray());
-    return tokens;
-}
-
-void readFluxTableRows(QIODevice &in)
-{
-    QByteArray line;
+    Line line;
     for (int heading = 0; heading < FluxTableHeadingLines; ++heading)
-        readRawLine(in, line);
+        lines.next(line);
     for (int row = 0; row < StationFrequencyCount; ++row) {
-        if (!readRawLine(in, line))
+        if (!lines.next(line))
             return;
-        removeLineEnd(line);
-        const QList<QByteArray> tokens = splitRowTokens(line);
-        for (int column = 0; column < IndicesGridColumns && column < tokens.size(); ++column)
-            IndicesGrid[row][column] = ParseIntToken(tokens[column]);
+        line = withoutLineEnd(line);
+        std::size_t at = line.find_first_not_of(' ');
+        for (int column = 0; column < IndicesGridColumns && at != Line::npos; ++column) {
+            const std::size_t end = std::min(line.find(' ', at), line.size());
+            IndicesGrid[row][column] = ParseIntToken(line.substr(at, end - at));
+            at = line.find_first_not_of(' ', end);
+        }
     }
 }
 
@@ -81,9 +100,9 @@ bool isCSpace(char c)
 }
 } // namespace
 
-int ParseIntToken(const QByteArray &token)
+int ParseIntToken(std::string_view token)
 {
-    int i = 0;
+    std::size_t i = 0;
     while (i < token.size() && isCSpace(token[i]))
         ++i;
     bool negative = false;
@@ -103,16 +122,18 @@ int ParseIntToken(const QByteArray &token)
 QByteArray ReadIndicesTable(QIODevice &in)
 {
     ResetIndicesGrid();
+    const QByteArray text = in.readAll();
+    Lines lines(text);
     QByteArray issueDate;
-    QByteArray line;
-    while (readRawLine(in, line)) {
-        removeLineEnd(line);
-        if (line.contains(":Product:"))
+    Line line;
+    while (lines.next(line)) {
+        line = withoutLineEnd(line);
+        if (contains(line, ":Product:"))
             continue;
-        if (line.contains(":Issued:"))
+        if (contains(line, ":Issued:"))
             issueDate = issueDateFrom(line);
-        else if (line.contains(":Solar_Radio_Flux:"))
-            readFluxTableRows(in);
+        else if (contains(line, ":Solar_Radio_Flux:"))
+            readFluxTableRows(lines);
     }
     return issueDate;
 }

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <array>
+#include <string_view>
 
 class QIODevice;
 
@@ -29,4 +30,4 @@ void BuildStationRecords(const QByteArray &issueDate, int &observationCount, Obs
 int ReadTextFluxFile(const QString &path, int &observationCount, ObservationSink &sink);
 
 // atoi with a guard: a value outside the 32-bit range reads as -1 (missing).
-int ParseIntToken(const QByteArray &token);
+int ParseIntToken(std::string_view token);
