@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# Installs the Debian packages needed to build and run Corvaline, where missing.
-# With "test", also what the test suite needs: clang and its sanitizer and fuzzer runtimes.
+# Installs the Debian packages that are missing: those to build and run Corvaline, and
+# for each argument (test, bench, package) what that work needs as well.
 set -euo pipefail
 
 packages=(cmake make g++ qt6-base-dev libgl-dev libssl3 openssl fonts-dejavu-core)
-if [ "${1:-}" = test ]; then
-    packages+=(clang-14 libclang-rt-14-dev)
-fi
+for need in "$@"; do
+    case "$need" in
+    test) packages+=(clang-14 libclang-rt-14-dev) ;;
+    bench) packages+=(libbenchmark-dev time) ;;
+    package) packages+=(dpkg-dev file desktop-file-utils appstream lintian) ;;
+    esac
+done
 
 missing=()
 for package in "${packages[@]}"; do

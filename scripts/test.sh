@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Corvaline twice (plain, and with AddressSanitizer,
-# LeakSanitizer and UndefinedBehaviorSanitizer), runs the whole test suite in both builds,
-# then runs each fuzz target for 30 seconds.
+# LeakSanitizer and UndefinedBehaviorSanitizer) and runs the whole test suite in both builds;
+# runs each fuzz target for 30 seconds; builds and runs the benchmarks briefly; builds the
+# Debian package and checks it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh test
+scripts/install-deps.sh test bench package
 
 export QT_QPA_PLATFORM=offscreen
 jobs="$(nproc)"
@@ -28,3 +29,9 @@ run_suite build-sanitize -DCORVALINE_SANITIZE=ON
 
 echo "== Fuzz smoke =="
 scripts/fuzz.sh 30
+
+echo "== Benchmarks, briefly =="
+scripts/bench.sh quick
+
+echo "== Debian package =="
+scripts/package.sh

@@ -1,0 +1,171 @@
+// Each case is measured beside its baseline in the same run; the ratios and the
+// absolute budgets are printed at the end, one line each.
+#include "data/JsonFluxReader.h"
+#include "data/TextFluxReader.h"
+#include "flux/BandFlux.h"
+#include "flux/FluxDisplays.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QJsonDocument>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <map>
+#include <string>
+
+namespace {
+class NullSink : public ObservationSink
+{
+public:
+    void appendObservationItem(int, const char *) override {}
+};
+
+QByteArray TextProduct()
+{
+    QFile file(CORVALINE_SOURCE_DIR "/packaging/sample/current-space-weather-indices.txt");
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Shaped like the service's product: the stations in turn with a time tag each,
+// most entries naming all eight frequencies and every fourth only some of them.
+QByteArray JsonProduct(int entries)
+{
+    static const char *const stations[] = {"Learmonth", "San Vito", "Sagamore Hill", "Penticton",
+                                           "Palehua"};
+    static const int frequencies[] = {245, 410, 610, 1415, 2695, 2800, 4995, 8800, 15400};
+    QByteArray json = "[\n";
+    for (int i = 0; i < entries; ++i) {
+        json +=
+            QString("{\"time_tag\":\"2024-10-%1T%2:00:00\",\"common_name\":\"%3\",\"details\":[")
+                .arg(1 + i / 24 % 28, 2, 10, QChar('0'))
+                .arg(i % 24, 2, 10, QChar('0'))
+                .arg(stations[i % 5])
+                .toUtf8();
+        const int named = i % 4 == 3 ? 3 + i % 5 : 9;
+        for (int k = 0; k < named; ++k)
+            json += QString("%1{\"frequency\":%2,\"flux\":%3,\"observed_quality\":\"Good\"}")
+                        .arg(k ? "," : "")
+                        .arg(frequencies[k])
+                        .arg(40 + 60 * k + i % 7)
+                        .toUtf8();
+        json += i + 1 < entries ? "]},\n" : "]}\n]\n";
+    }
+    return json;
+}
+
+const ObservationRecord &WorkedRecord()
+{
+    static ObservationRecord record = [] {
+        ObservationRecord r{};
+        const int fluxes[] = {14, 38, 52, 66, 95, 101, 142, 262, 568};
+        for (int k = 0; k < StationFrequencyCount; ++k)
+            r.slots[k] = {StationFrequencies[k], fluxes[k], {}};
+        return r;
+    }();
+    return record;
+}
+
+void TextReader(benchmark::State &state)
+{
+    QByteArray product = TextProduct();
+    NullSink sink;
+    for (auto _ : state) {
+        QBuffer buffer(&product);
+        buffer.open(QIODevice::ReadOnly);
+        int count = 0;
+        BuildStationRecords(ReadIndicesTable(buffer), count, sink);
+        benchmark::DoNotOptimize(count);
+    }
+}
+
+void TextLines(benchmark::State &state)
+{
+    QByteArray product = TextProduct();
+    for (auto _ : state) {
+        QBuffer buffer(&product);
+        buffer.open(QIODevice::ReadOnly);
+        qsizetype bytes = 0;
+        while (!buffer.atEnd())
+            bytes += buffer.readLine().size();
+        benchmark::DoNotOptimize(bytes);
+    }
+}
+
+void JsonReader(benchmark::State &state)
+{
+    QByteArray product = JsonProduct(int(state.range(0)));
+    NullSink sink;
+    for (auto _ : state) {
+        QBuffer buffer(&product);
+        buffer.open(QIODevice::ReadOnly);
+        int count = 0;
+        ReadJsonFluxDevice(buffer, count, sink);
+        benchmark::DoNotOptimize(count);
+    }
+}
+
+void JsonParse(benchmark::State &state)
+{
+    const QByteArray product = JsonProduct(int(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(QJsonDocument::fromJson(product));
+}
+
+void Estimates(benchmark::State &state)
+{
+    for (auto _ : state)
+        for (int target : EstimatedDisplays)
+            benchmark::DoNotOptimize(EstimateBandFlux(target, WorkedRecord()));
+}
+
+void DisplayTexts(benchmark::State &state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(FluxDisplayTexts(WorkedRecord()));
+}
+
+BENCHMARK(TextReader);
+BENCHMARK(TextLines);
+BENCHMARK(JsonReader)->Arg(90)->Arg(400);
+BENCHMARK(JsonParse)->Arg(90)->Arg(400);
+BENCHMARK(Estimates);
+BENCHMARK(DisplayTexts);
+
+// Keeps each benchmark's real time per iteration, in nanoseconds.
+class Recorder : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run &run : runs)
+            if (run.run_type == Run::RT_Iteration)
+                nanoseconds[run.benchmark_name()] =
+                    run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit) *
+                    1e9;
+    }
+    std::map<std::string, double> nanoseconds;
+};
+
+void PrintRatio(const char *name, double value, double budget)
+{
+    std::printf("ratio %s %.2f%s\n", name, value, value > budget ? " over budget" : "");
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    VerboseLogging = 0;
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    benchmark::Initialize(&argc, argv);
+    Recorder recorder;
+    benchmark::RunSpecifiedBenchmarks(&recorder);
+    auto &ns = recorder.nanoseconds;
+    PrintRatio("text_reader", ns["TextReader"] / ns["TextLines"], 1.5);
+    PrintRatio("json_reader_90", ns["JsonReader/90"] / ns["JsonParse/90"], 1.3);
+    PrintRatio("json_reader_400", ns["JsonReader/400"] / ns["JsonParse/400"], 1.3);
+    std::printf("time estimates_20 %.0f ns%s\n", ns["Estimates"],
+                ns["Estimates"] >= 1000 ? " over budget" : "");
+    std::printf("time display_texts_28 %.0f ns\n", ns["DisplayTexts"]);
+    benchmark::Shutdown();
+}
