@@ -25,6 +25,18 @@ constexpr std::array<int, 20> EstimatedDisplays = {50,    70,   144,  222,  432,
 
 constexpr int FluxDisplayCount = int(ObservedDisplays.size() + EstimatedDisplays.size());
 
+// One figure of a record: the stored flux of an observed frequency, or the
+// estimate at a target frequency; -1 when there is none.
+struct FluxFigure
+{
+    int frequencyMHz;
+    int value;
+    bool observed;
+};
+
+// The 28 figures of one record, observed first, in the order the displays are updated.
+std::array<FluxFigure, FluxDisplayCount> FluxFigures(const ObservationRecord &record);
+
 struct FluxDisplayText
 {
     int frequencyMHz;

@@ -116,6 +116,7 @@ void FileDownload::downloadFinished(QNetworkReply *reply)
         --inFlight;
     const QString target = reply->property(TargetFileProperty).toString();
     const StoreOutcome outcome = storeBody(reply, target);
+    failure = outcome.failure;
     if (!outcome.failure.isEmpty())
         qDebug("Download of %s failed: %s; %s kept as it was", addressOf(reply).constData(),
                qUtf8Printable(outcome.failure), qUtf8Printable(target));

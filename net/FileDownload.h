@@ -18,6 +18,9 @@ public:
     // Transfers started and not yet handled by downloadFinished().
     int transfersInFlight() const { return inFlight; }
 
+    // Why the transfer handled last left its file as it was, or an empty text.
+    QString lastFailure() const { return failure; }
+
     static constexpr qint64 MaxBodyBytes = 16 * 1024 * 1024;
     static constexpr int TransferTimeoutMs = 120 * 1000;
 
@@ -38,5 +41,6 @@ private:
     QString site;
     QString filename;
     int inFlight = 0;
+    QString failure;
     int transferTimeoutMs = TransferTimeoutMs;
 };
