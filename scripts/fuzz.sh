@@ -10,12 +10,15 @@ CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCORVALINE_FUZZ=ON \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-fuzz -j"$(nproc)" >/dev/null
 mkdir -p build-fuzz/findings
-for target in text_reader json_reader estimates; do
+seeds() { # the report reads either product
+    if [ "$1" = report ]; then echo fuzz/corpus/text_reader fuzz/corpus/json_reader; else echo "fuzz/corpus/$1"; fi
+}
+for target in text_reader json_reader estimates report; do
     corpus="build-fuzz/corpus/$target"
     log="build-fuzz/fuzz_$target.log"
     mkdir -p "$corpus"
     if ! build-fuzz/fuzz/fuzz_$target -max_total_time="$seconds" -print_final_stats=1 \
-        -artifact_prefix=build-fuzz/findings/ "$corpus" "fuzz/corpus/$target" >"$log" 2>&1; then
+        -artifact_prefix=build-fuzz/findings/ "$corpus" $(seeds "$target") >"$log" 2>&1; then
         tail -n 40 "$log"
         echo "fuzz_$target: FINDING (see $log and build-fuzz/findings/)" >&2
         exit 1

@@ -2,6 +2,7 @@
 #include "data/JsonFluxReader.h"
 #include "data/TextFluxReader.h"
 #include "flux/BandFlux.h"
+#include "report/ReportCommand.h"
 #include "support/Support.h"
 #include "support/TestHttpsServer.h"
 
@@ -147,6 +148,13 @@ struct PressRow
     const char *name, *presses, *finishing; // products in order: 0 text, 1 JSON
     int direct = -1; // the product whose completion slot is then called directly
 };
+struct Run
+{
+    const char *name, *arguments; // <file> stands for the row's product file
+    QByteArray file;              // null: none
+    int status;
+    QString out, err; // the report starts with `out`; the messages hold `err`, or are empty
+};
 struct Fault
 {
     const char *name;
@@ -175,12 +183,13 @@ const FluxRow FluxRows[] = {
     {"only 8800 and 15400", "-1 -1 -1 -1 -1 -1 -1 262 568", "-1 -1 -1 -1 -1 -1 262 568 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 329 1052 -1 -1 -1 -1 264"},
     {"only 2800", "-1 -1 -1 -1 -1 101 -1 -1 -1", "-1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1"},
     // A target on an observing frequency takes it as the lower anchor.
-    {"410, 245 absent", "-1 38 52", "410:38"},
-    {"8800, 4995 absent", "14 38 52 66 95 101 -1 262 568", "8800:262"},
+    {"410 and 2695 with the anchor below absent", "-1 38 52 -1 95 101 142", "410:38 2695:95"},
+    {"610 and 4995 with the anchor below absent", "14 -1 52 66 -1 101 142 262", "610:52 4995:142"},
+    {"1415 and 8800 with the anchor below absent", "14 38 -1 66 95 101 -1 262 568", "1415:66 8800:262"},
     {"32-bit limit", "-1 -1 -1 -1 -1 -1 -1 5 2147483647", "15400:2147483647 24048:-1"},
     {"beyond 32 bits below", "2147483647 1", "50:-1"},
     {"negative anchor", "-5 38", "50:-1"},
-    {"targets of 0 MHz and below", "14 38", "0:-1 -2147483648:-1"},
+    {"targets of 1 MHz and below", "14 38", "1:0 0:-1 -2147483648:-1"},
 };
 const ReadRow ReadRows[] = {
     {"seed product", Seed, All, WorkedRecord},
@@ -188,12 +197,12 @@ const ReadRow ReadRows[] = {
     {"empty file", "", "", Stale},
     {"a FIFO is not read", "<fifo>", "", Stale, "Could not open SFU datafile"},
     {"245 of -1 skips a station, 0 does not", changed("  245      14     15     -1     17     18     19     20", "245 -1 0 -1 -1 -1 -1 -1"), "San Vito    2024 Oct 14 1000 UTC", "0 39 53 67 96 102 143 263 569|||||||||"},
-    {"word, short row, blank line, extra values", changed("  410      38     39     -1     41     42     43     44\n  610      52     53     -1     55     56     57     58\n 1415      66     67     -1     69     70     71     72", "410 abc\n\n1415 66 67 -1 69 70 71 72 9 9"), All, "14 0 -1 66 95 101 142 262 568|||||||||"},
+    {"extra values, word, short row, blank line", changed("  245      14     15     -1     17     18     19     20\n  410      38     39     -1     41     42     43     44\n  610      52     53     -1     55     56     57     58", "245 14 15 -1 17 18 19 20 9 9\n410 abc\n"), All, "14 0 -1 66 95 101 142 262 568|||||||||"},
     {"second table, later issue date", Seed + changed("14     15     -1     17     18     19     20", "-1 77 -1 -1 -1 -1 -1").replace("Oct 14", "Oct 15"), "San Vito    2024 Oct 15 1000 UTC", "77 39 53 67 96 102 143 263 569|||||||||"},
     {"product line hides markers", ":Product: :Issued: 2099 :Solar_Radio_Flux:\n" + Seed, All, WorkedRecord},
     {"long lines are read whole", "#" + QByteArray(300, '-') + "\n" + changed("  245 ", "  245" + QByteArray(200, ' ')), All, WorkedRecord},
     {"CRLF line ends", changed(" 0530 UTC", "").replace("\n", "\r\n"), DateOnly, WorkedRecord},
-    {"only blanks separate: lone CR, tab", changed("  245 ", "  245\r1 ").replace(" 2695      95", " 2695\t95"), All, "14 38 52 66 96 101 142 262 568|||||||||"},
+    {"only blanks separate: lone CR, tab", changed("  245 ", "  245\r1 ").replace(" 2695      95", " 2695 \t 95"), All, "14 38 52 66 0 101 142 262 568|||||||||"},
     {"8-bit issue date keeps the time", changed("0530", "\xb0" "605"), All, WorkedRecord},
     {"8-bit bytes like a lead at the date cut", changed(" 0530", "\xe9\xb0x"), sixStations("2024 Oct 14\ufffd").replace("\ufffd ", "\ufffd"), WorkedRecord},
     {"invalid lead byte at the date cut", changed(" 0530", "\xc0\x80"), sixStations("2024 Oct 14\ufffd").replace("\ufffd ", "\ufffd"), WorkedRecord},
@@ -244,6 +253,29 @@ const PressRow PressRows[] = {
     {"direct call of the JSON slot", "", "", 1},
     {"direct call of the JSON slot during a text transfer", "0", "", 1},
 };
+const QString Header = "station,time,observed_245,observed_410,observed_610,observed_1415,observed_2695,observed_4995,observed_8800,observed_15400,estimated_50,estimated_70,estimated_144,estimated_222,estimated_432,estimated_900,estimated_1296,estimated_2304,estimated_2320,estimated_2424,estimated_3400,estimated_3456,estimated_5760,estimated_10368,estimated_24048,estimated_406,estimated_1420,estimated_2295,estimated_2800,estimated_8840\r\n";
+const Run Runs[] = {
+    {"table of the cached text product", "", {}, 0, "Learmonth   2024 Oct 14 0400 UTC\n  observed      245   410   610  1415  2695  4995  8800 15400 MHz\n                 14    38    52    66    95   142   262   568 sfu\n  estimated      50    70   144   222   432   900  1296  2304  2320  2424 MHz\n                  1     1     5    12    40    58    64    87    87    89 sfu\n               3400  3456  5760 10368 24048   406  1420  2295  2800  8840 MHz\n                111   112   166   329  1052    37    66    87    97   264 sfu\n\nSan Vito    2024 Oct 14 1000 UTC\n"},
+    {"CSV of one observation", "--format csv --observation 5", {}, 0, Header + "Pentiction,2024 Oct 14 2300 UTC,20,44,58,72,101,148,268,574,2,3,9,17,46,64,70,93,93,96,117,118,172,335,1053,43,72,93,103,270\r\n"},
+    {"JSON of a JSON file, missing values null", "--format json --observation 1 --file <file>", Products[1], 0, "[\n  {\"station\": \"Penticton\", \"time\": \"2024 Oct 14 2000 UTC\", \"observed\": {\"245\": 20, \"410\": null, \"610\": null"},
+    {"CSV quotes a field", "--format csv --file <file>", entry("Sag \\\"Hill\\\", Penticton", T), 0, Header + "\"Sag \"\"Hill\"\", Penticton\",2024 Oct 14 0400 UTC,-1,"},
+    {"control characters are not printed", "--file <file>", entry("A\\u001bB", T), 0, "A\ufffdB         2024 Oct 14 0400 UTC\n"},
+    {"verbose: the log on standard error", "--verbose --observation 0", {}, 0, "Learmonth", "Common Name: Learmonth   Time: 2024 Oct 14 0400 UTC"},
+    {"fetch", "--fetch --format csv --observation 0", {}, 0, Header + "Learmonth,2024 Oct 15 0400 UTC,30,38,"},
+    {"failed fetch", "--fetch --json", {}, 1, "", "/json/solar-radio-flux.json: HTTP status 404"},
+    {"no cached JSON product", "--json", {}, 1, "", "cannot read"},
+    {"empty file", "--file <file>", "", 1, "", "holds no observations"},
+    {"binary file", "--file <file>", QByteArray("\x7f" "ELF\x02\x01\x01\0\0\0\xff\xfe\n:Issued:\n", 20), 1, "", "holds no observations"},
+    {"JSON of the wrong shape", "--file <file>", "{\"common_name\": \"Palehua\"}", 1, "", "is not a JSON array"},
+    {"truncated JSON", "--file <file>", Products[1].left(200), 1, "", "is not a JSON array"},
+    {"no observation 6", "--observation 6", {}, 1, "", "there is no observation 6;"},
+    {"observation not a number", "--observation x", {}, 2, "", "the observation is a number"},
+    {"unknown format", "--format xml", {}, 2, "", "unknown format xml"},
+    {"unknown option", "--colour", {}, 2, "", "Unknown option 'colour'"},
+    {"file and fetch", "--fetch --file <file>", {}, 2, "", "no --json or --fetch with it"},
+    {"help", "--help", {}, 0, "Usage: "},
+    {"version", "--version", {}, 0, "corvaline-report 1.02\n"},
+};
 const Fault Faults[] = {
     {"empty body", {200, ""}, false, nullptr},
     {"301 to another path", {301, "", TestResponse::Whole, false, "/moved"}, true, nullptr},
@@ -251,6 +283,7 @@ const Fault Faults[] = {
     {"closed after the headers", {200, New, TestResponse::AfterHeaders}, false, "closed"},
     {"404", {404, "no such product"}, false, "HTTP status 404"},
     {"500 with a body", {500, "<html>maintenance</html>"}, false, "HTTP status 500"},
+    {"300 with a body", {300, "<html>choices</html>"}, false, "HTTP status 300"},
     {"body over 16 MiB", {}, false, "larger than 16777216 bytes", "server.pem", TLS13, Fault::Oversize},
     {"body over 16 MiB, not announced", {200, {}, TestResponse::Whole, false, "", true}, false, "larger than 16777216 bytes", "server.pem", TLS13, Fault::Oversize},
     {"TLS 1.2 only", {200, New}, false, "handshake failed", "server.pem", QSsl::TlsV1_2},
@@ -299,6 +332,18 @@ private Q_SLOTS:
             for (const FluxDisplayText &display : FluxDisplayTexts(record))
                 shown << display.text;
         QCOMPARE(shown.join(' '), row.expected);
+    }
+
+    void reset()
+    {
+        int count = 12;
+        ResetObservationStore(count);
+        QCOMPARE(count, 0);
+        for (int r = 0; r < StationFrequencyCount; ++r)
+            QCOMPARE(QList<int>(IndicesGrid[r], IndicesGrid[r] + IndicesGridColumns),
+                     QList<int>({StationFrequencies[r], -1, -1, -1, -1, -1, -1, -1}));
+        for (const ObservationRecord &record : ObservationRecords) // names and times empty
+            QCOMPARE(ObservationOf(record) + record.name + record.timeText, None);
     }
 
     // Each read starts from the store as an earlier read of other data left it.
@@ -416,6 +461,28 @@ private Q_SLOTS:
         QVERIFY(press(window, 0) && settle(window));
         QCOMPARE(changes.count(), 5);
         QCOMPARE(item(window, 0), Items[0][0]);
+    }
+
+    // corvaline-report, run in the process: options, input, output and exit status.
+    void report_data() { AddRows(Runs); }
+    void report()
+    {
+        const Run &run = CurrentRow(Runs);
+        TestHttpsServer server;
+        server.responses[Paths[0]] = {200, New};
+        const QString file = dir.filePath("product");
+        QVERIFY(run.file.isNull() || WriteFile(file, run.file));
+        QString out, err;
+        QTextStream outStream(&out), errStream(&err);
+        const QString arguments = QString("corvaline-report ") + run.arguments;
+        QCOMPARE(
+            RunReport(QString(arguments).replace("<file>", file).split(' ', Qt::SkipEmptyParts),
+                      at(server), outStream, errStream),
+            run.status);
+        outStream.flush();
+        errStream.flush();
+        QVERIFY2(out.left(run.out.size()) == run.out, qPrintable(out));
+        QVERIFY2(run.err.isEmpty() ? err.isEmpty() : err.contains(run.err), qPrintable(err));
     }
 
     // Each fault keeps the cache as it was and logs one line naming the address
