@@ -4,10 +4,14 @@
 #include "data/TextFluxReader.h"
 #include "flux/BandFlux.h"
 #include "flux/FluxDisplays.h"
+#include "report/ReportCommand.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFile>
 #include <QJsonDocument>
+#include <QTemporaryDir>
+#include <QTextStream>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <map>
@@ -124,12 +128,30 @@ void DisplayTexts(benchmark::State &state)
         benchmark::DoNotOptimize(FluxDisplayTexts(WorkedRecord()));
 }
 
+// corvaline-report on a JSON product of 90 entries, beyond process start.
+void Report(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath("solar-radio-flux.json"));
+    file.open(QIODevice::WriteOnly);
+    file.write(JsonProduct(90));
+    file.close();
+    const QStringList arguments = {"corvaline-report", "--file", file.fileName()};
+    for (auto _ : state) {
+        QString out, err;
+        QTextStream outStream(&out), errStream(&err);
+        benchmark::DoNotOptimize(
+            RunReport(arguments, ServiceLocations::standard(), outStream, errStream));
+    }
+}
+
 BENCHMARK(TextReader);
 BENCHMARK(TextLines);
 BENCHMARK(JsonReader)->Arg(90)->Arg(400);
 BENCHMARK(JsonParse)->Arg(90)->Arg(400);
 BENCHMARK(Estimates);
 BENCHMARK(DisplayTexts);
+BENCHMARK(Report);
 
 // Keeps each benchmark's real time per iteration, in nanoseconds.
 class Recorder : public benchmark::ConsoleReporter
@@ -155,6 +177,7 @@ void PrintRatio(const char *name, double value, double budget)
 
 int main(int argc, char **argv)
 {
+    QCoreApplication application(argc, argv);
     VerboseLogging = 0;
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
     benchmark::Initialize(&argc, argv);
@@ -167,5 +190,7 @@ int main(int argc, char **argv)
     std::printf("time estimates_20 %.0f ns%s\n", ns["Estimates"],
                 ns["Estimates"] >= 1000 ? " over budget" : "");
     std::printf("time display_texts_28 %.0f ns\n", ns["DisplayTexts"]);
+    std::printf("time report_90 %.2f ms%s\n", ns["Report"] / 1e6,
+                ns["Report"] >= 5e6 ? " over budget" : "");
     benchmark::Shutdown();
 }

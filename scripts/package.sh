@@ -20,7 +20,8 @@ lintian --fail-on error "$deb" 2>&1 | grep -v "running with root privileges" || 
 lintian --fail-on error "$deb" >/dev/null 2>&1
 
 listing=$(dpkg-deb -c "$deb" | awk '{print $6}')
-for file in usr/bin/corvaline usr/share/applications/org.corvaline.Corvaline.desktop \
+for file in usr/bin/corvaline usr/bin/corvaline-report \
+    usr/share/applications/org.corvaline.Corvaline.desktop usr/share/man/man1/corvaline-report.1.gz \
     usr/share/icons/hicolor/scalable/apps/org.corvaline.Corvaline.svg \
     usr/share/metainfo/org.corvaline.Corvaline.metainfo.xml usr/share/man/man1/corvaline.1.gz \
     usr/share/doc/corvaline/copyright usr/share/doc/corvaline/changelog.Debian.gz; do
