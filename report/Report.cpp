@@ -22,13 +22,15 @@ struct Observation
     std::array<FluxFigure, FluxDisplayCount> figures;
 };
 
-// A station and time as the window's list shows them; control characters, which
-// a product could smuggle into a terminal, become U+FFFD.
+// A station and time as the window's list shows them. Control, format and
+// separator characters, with which a product could drive a terminal or reorder
+// what it shows, become U+FFFD.
 QString printable(const QByteArray &bytes)
 {
     QString text = QString::fromUtf8(bytes).trimmed();
     for (QChar &c : text)
-        if (c.category() == QChar::Other_Control)
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format ||
+            c.category() == QChar::Separator_Line || c.category() == QChar::Separator_Paragraph)
             c = QChar::ReplacementCharacter;
     return text;
 }
