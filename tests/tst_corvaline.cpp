@@ -206,7 +206,7 @@ const ReadRow ReadRows[] = {
     {"8-bit issue date keeps the time", changed("0530", "\xb0" "605"), All, WorkedRecord},
     {"8-bit bytes like a lead at the date cut", changed(" 0530", "\xe9\xb0x"), sixStations("2024 Oct 14\ufffd").replace("\ufffd ", "\ufffd"), WorkedRecord},
     {"invalid lead byte at the date cut", changed(" 0530", "\xc0\x80"), sixStations("2024 Oct 14\ufffd").replace("\ufffd ", "\ufffd"), WorkedRecord},
-    {"character ending at the date cut", changed("14 0530", "\xe2\x80\x93\x80"), sixStations("2024 Oct \u2013").replace("\u2013 ", "\u2013"), WorkedRecord},
+    {"character ending at the date cut", changed("14 0530", "\xe0\xa4\x85\x80"), sixStations("2024 Oct \u0905").replace("\u0905 ", "\u0905"), WorkedRecord},
     {"UTF-8 character at the date cut", changed(" 0530", "\xc3\xa9 0530"), DateOnly, WorkedRecord},
     {"short issue date ends the time", changed(" 14 0530 UTC", ""), sixStations("2024 Oct", false), WorkedRecord},
     {"issue line ends before column 9", changed(": 2024 Oct 14 0530 UTC", ":"), sixStations("", false), WorkedRecord},
@@ -225,8 +225,8 @@ const ReadRow ReadRows[] = {
     {"element not an object", "[7]", "", None, Count1, true},
     {"100 entries give the first 90", Hundred, QStringList(90, "S").join('|'), None, "Solar Flux Data array contains  100  items", true},
     {"long name shown whole", entry("Learmonth Solar Observatory", T), "Learmonth Solar Observatory 2024 Oct 14 0400 UTC", None, Count1, true},
-    {"name cut before a character", entry(QByteArray(30, 'N') + "\xc3\xa9", T), QString(30, 'N') + " 2024 Oct 14 0400 UTC", None, Count1, true},
-    {"quality cut before a 3-byte character", entry("Palehua", T, "245:1:" + a27 + "aa\xe2\x80\x93"), "Palehua     2024 Oct 14 0400 UTC", "1 -1 -1 -1 -1 -1 -1 -1 -1|" + QString(29, 'a') + "||||||||", Count1, true},
+    {"name cut before a character", entry(QByteArray(30, 'N') + "\xdf\xbf", T), QString(30, 'N') + " 2024 Oct 14 0400 UTC", None, Count1, true},
+    {"quality cut before a 3-byte character", entry("Palehua", T, "245:1:" + a27 + "aa\xef\xbf\xbd"), "Palehua     2024 Oct 14 0400 UTC", "1 -1 -1 -1 -1 -1 -1 -1 -1|" + QString(29, 'a') + "||||||||", Count1, true},
     {"quality cut before a 4-byte character", entry("Palehua", T, "245:1:" + a27 + "aa\xf0\x9f\x93\xa1"), "Palehua     2024 Oct 14 0400 UTC", "1 -1 -1 -1 -1 -1 -1 -1 -1|" + QString(29, 'a') + "||||||||", Count1, true},
     {"quality cut at the end of a 4-byte character", entry("Palehua", T, "245:1:" + a27 + "a\xf4\x8f\xbf\xbf"), "Palehua     2024 Oct 14 0400 UTC", "1 -1 -1 -1 -1 -1 -1 -1 -1|" + QString(28, 'a') + "||||||||", Count1, true},
     {"long quality cut", entry("Palehua", T, "15400:568:Uncertain\xe2\x80\x93unknown_cause_and_more"), "Palehua     2024 Oct 14 0400 UTC", "-1 -1 -1 -1 -1 -1 -1 -1 568|||||||||Uncertain\u2013unknown_cause_and_m", Count1, true},
@@ -238,9 +238,9 @@ const ReadRow ReadRows[] = {
     {"non-ASCII hour", entry("Sag Hill", "2024-10-14T\xc3\xa9:00"), "Sag Hill    2024-10-14T\u00e9:00", None, Count1, true},
     {"no half character at the cut", entry("Sag Hill", "2024-13-14T04:00:00\xf0\x9f\x93\xa1"), "Sag Hill    2024-13-14T04:00:00", None, Count1, true},
     {"whole character at the cut", entry("Sag Hill", "2024-13-14T04:00:0\xf0\x9f\x93\xa1Z"), "Sag Hill    2024-13-14T04:00:0\U0001F4E1", None, Count1, true},
-    {"verbose log and listing", entry("Palehua", "2024-10-14T23:00", "410:38:Good 15400:568:Fair"), "Palehua     2024 Oct 14 2300 UTC", "-1 38 -1 -1 -1 -1 -1 -1 568||Good|||||||Fair",
-     Count1 + "|Common Name:  \"Palehua\"  Time:  \"2024-10-14T23:00\"|Details array contains  2  items|Frequency:  410  Flux:  38  Quality:  \"Good\"|Frequency:  15400  Flux:  568  Quality:  \"Fair\"|"
-     "Common Name: Palehua Time: 2024-10-14T23:00|freq:   245 flux:   -1 quality: |freq:   410 flux:   38 quality: Good|freq:   610 flux:   -1 quality: |freq:  1415 flux:   -1 quality: |"
+    {"verbose log and listing", entry("Palehua", "2025-01-14T23:00", "410:38:Good 15400:568:Fair"), "Palehua     2025 Jan 14 2300 UTC", "-1 38 -1 -1 -1 -1 -1 -1 568||Good|||||||Fair",
+     Count1 + "|Common Name:  \"Palehua\"  Time:  \"2025-01-14T23:00\"|Details array contains  2  items|Frequency:  410  Flux:  38  Quality:  \"Good\"|Frequency:  15400  Flux:  568  Quality:  \"Fair\"|"
+     "Common Name: Palehua Time: 2025-01-14T23:00|freq:   245 flux:   -1 quality: |freq:   410 flux:   38 quality: Good|freq:   610 flux:   -1 quality: |freq:  1415 flux:   -1 quality: |"
      "freq:  2695 flux:   -1 quality: |freq:  2800 flux:   -1 quality: |freq:  4995 flux:   -1 quality: |freq:  8800 flux:   -1 quality: |freq: 15400 flux:  568 quality: Fair", true, true},
 };
 const PressRow PressRows[] = {
