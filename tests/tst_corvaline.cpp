@@ -215,7 +215,7 @@ const ReadRow ReadRows[] = {
     {"just beyond the 32-bit limits", changed("     95 ", " 2147483648 ").replace("    142 ", " -2147483649 "), All, "14 38 52 66 -1 101 -1 262 568|||||||||"},
     {"sign, 60 zeros", changed("     95 ", " +" + QByteArray(60, '0') + "95 "), All, WorkedRecord},
     {"JSON: no file", QByteArray(), "", Stale, "Could not open <path>", true},
-    {"a file over 16 MiB is not read", QByteArray(MaxProductFileBytes + 1, ' '), "", Stale, "Could not open <path>", true},
+    {"a file over 16 MiB is not read", QByteArray(16 * 1024 * 1024 + 1, ' '), "", Stale, "Could not open <path>", true},
     {"not JSON", "[{\"common_name\": ", "", Stale, Failed, true},
     {"an object", "{\"a\": 1}", "", Stale, "JSON document is not an array", true},
     {"empty array", "[]", "", Stale, "Solar Flux Data array contains  0  items|JSON array is empty", true},
