@@ -189,6 +189,7 @@ const FluxRow FluxRows[] = {
     {"32-bit limit", "-1 -1 -1 -1 -1 -1 -1 5 2147483647", "15400:2147483647 24048:-1"},
     {"beyond 32 bits below", "2147483647 1", "50:-1"},
     {"negative anchor", "-5 38", "50:-1"},
+    {"anchors of 1 are present", "2 1", "300:2"},
     {"targets of 1 MHz and below", "14 38", "1:0 0:-1 -2147483648:-1"},
 };
 const ReadRow ReadRows[] = {
