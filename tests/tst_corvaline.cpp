@@ -12,8 +12,10 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 #include <cstring>
 #include <sys/fsuid.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -163,7 +165,8 @@ struct Fault
     const char *reason; // in the one failure line, or nullptr for none
     const char *certificate = "server.pem";
     QSsl::SslProtocol protocol = QSsl::TlsV1_3OrLater;
-    enum { Plain, Oversize, RefuseWrites, Stall, PlantedLink } kind = Plain;
+    enum { Plain, RefuseWrites, DiskFull, Stall, PlantedLink } kind = Plain;
+    int size = 0; // the new product, filled up with a comment line to this many bytes
 };
 
 const QByteArray a27(27, 'a'), T = "2024-10-14T04:00:00";
@@ -285,8 +288,10 @@ const Fault Faults[] = {
     {"404", {404, "no such product"}, false, "HTTP status 404"},
     {"500 with a body", {500, "<html>maintenance</html>"}, false, "HTTP status 500"},
     {"300 with a body", {300, "<html>choices</html>"}, false, "HTTP status 300"},
-    {"body over 16 MiB", {}, false, "larger than 16777216 bytes", "server.pem", TLS13, Fault::Oversize},
-    {"body over 16 MiB, not announced", {200, {}, TestResponse::Whole, false, "", true}, false, "larger than 16777216 bytes", "server.pem", TLS13, Fault::Oversize},
+    {"body of 16 MiB", {}, true, nullptr, "server.pem", TLS13, Fault::Plain, 16 * 1024 * 1024},
+    {"body over 16 MiB", {}, false, "larger than 16777216 bytes", "server.pem", TLS13, Fault::Plain, 16 * 1024 * 1024 + 1},
+    {"body over 16 MiB, not announced", {200, {}, TestResponse::Whole, false, "", true}, false, "larger than 16777216 bytes", "server.pem", TLS13, Fault::Plain, 16 * 1024 * 1024 + 1},
+    {"disk full", {}, false, "could not write: 1024 of 65536 bytes written", "server.pem", TLS13, Fault::DiskFull, 65536},
     {"TLS 1.2 only", {200, New}, false, "handshake failed", "server.pem", QSsl::TlsV1_2},
     {"certificate for another host", {200, New}, false, "host name", "other-host.pem"},
     {"expired certificate", {200, New}, false, "expired", "expired.pem"},
@@ -494,8 +499,10 @@ private Q_SLOTS:
         const Fault &fault = CurrentRow(Faults);
         TestHttpsServer server(fault.certificate, fault.protocol);
         server.responses[Paths[0]] = fault.response;
-        if (fault.kind == Fault::Oversize)
-            server.responses[Paths[0]].body = QByteArray(FileDownload::MaxBodyBytes + 1, 'x');
+        const QByteArray sent =
+            fault.size ? New + '#' + QByteArray(fault.size - New.size() - 2, '-') + '\n' : New;
+        if (fault.size)
+            server.responses[Paths[0]].body = sent;
         server.responses["/moved"] = {200, New};
         MainWindow window(at(server));
         if (fault.kind == Fault::Stall)
@@ -507,12 +514,20 @@ private Q_SLOTS:
         const QString victim = dir.filePath("victim");
         if (fault.kind == Fault::PlantedLink) // the new product replaces the link, not the victim
             QVERIFY(QFile::rename(cached(0), victim) && QFile::link(victim, cached(0)));
+        rlimit fileSize{};
+        getrlimit(RLIMIT_FSIZE, &fileSize);
+        if (fault.kind == Fault::DiskFull) { // every write beyond 1 KiB fails
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit small{1024, fileSize.rlim_max};
+            setrlimit(RLIMIT_FSIZE, &small);
+        }
         MessageCapture log;
         const bool ended = press(window, 0) && settle(window);
+        setrlimit(RLIMIT_FSIZE, &fileSize);
         setfsuid(geteuid());
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QVERIFY(ended);
-        QCOMPARE(ReadFile(cached(0)), fault.stored ? New : IndicesProduct());
+        QCOMPARE(ReadFile(cached(0)), fault.stored ? sent : IndicesProduct());
         QVERIFY(fault.kind != Fault::PlantedLink || ReadFile(victim) == IndicesProduct());
         const QStringList failures = log.lines.filter("failed");
         QCOMPARE(failures.size(), fault.reason ? 1 : 0);
