@@ -156,6 +156,7 @@ struct Run
     QByteArray file;              // null: none
     int status;
     QString out, err; // the report starts with `out`; the messages hold `err`, or are empty
+    bool cacheMissing = false;
 };
 struct Fault
 {
@@ -267,6 +268,7 @@ const Run Runs[] = {
     {"verbose: the log on standard error", "--verbose --observation 0", {}, 0, "Learmonth", "Common Name: Learmonth   Time: 2024 Oct 14 0400 UTC"},
     {"fetch", "--fetch --format csv --observation 0", {}, 0, Header + "Learmonth,2024 Oct 15 0400 UTC,30,38,"},
     {"failed fetch", "--fetch --json", {}, 1, "", "/json/solar-radio-flux.json: HTTP status 404"},
+    {"fetch without a cache directory", "--fetch", {}, 1, "", "could not open the file for writing", true},
     {"no cached JSON product", "--json", {}, 1, "", "cannot read"},
     {"empty file", "--file <file>", "", 1, "", "holds no observations"},
     {"binary file", "--file <file>", QByteArray("\x7f" "ELF\x02\x01\x01\0\0\0\xff\xfe\n:Issued:\n", 20), 1, "", "holds no observations"},
@@ -481,9 +483,11 @@ private Q_SLOTS:
         QString out, err;
         QTextStream outStream(&out), errStream(&err);
         const QString arguments = QString("corvaline-report ") + run.arguments;
+        ServiceLocations locations = at(server);
+        locations.dataDirectory += run.cacheMissing ? "missing/" : "";
         QCOMPARE(
             RunReport(QString(arguments).replace("<file>", file).split(' ', Qt::SkipEmptyParts),
-                      at(server), outStream, errStream),
+                      locations, outStream, errStream),
             run.status);
         outStream.flush();
         errStream.flush();
