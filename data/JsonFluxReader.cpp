@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonValue>
 #include <QTextStream>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -112,11 +113,17 @@ void readEntry(const QCborMap &entry, int m, int &observationCount, ObservationS
     WriteFixedText(record.timeText, tagText.constData(), tagText.size());
 
     // "%-11s %s": the name padded to 11 bytes, a blank, the display time.
-    QByteArray itemText(record.name);
-    if (itemText.size() < 11)
-        itemText.append(11 - itemText.size(), ' ');
-    itemText += ' ' + DisplayTimeFromTag(record.timeText);
-    PublishRecord(sink, observationCount, itemText.constData());
+    const QByteArray displayTime = DisplayTimeFromTag(record.timeText);
+    char itemText[FixedTextSize + 1 + FixedTextSize];
+    std::size_t length = std::strlen(record.name);
+    std::memcpy(itemText, record.name, length);
+    for (; length < 11; ++length)
+        itemText[length] = ' ';
+    itemText[length++] = ' ';
+    const std::size_t timeLength = std::min<std::size_t>(displayTime.size(), FixedTextSize - 1);
+    std::memcpy(itemText + length, displayTime.constData(), timeLength);
+    itemText[length + timeLength] = '\0';
+    PublishRecord(sink, observationCount, itemText);
 
     const QCborArray details = entry.value(QLatin1String("details")).toArray();
     if (VerboseLogging)
@@ -162,7 +169,8 @@ int ReadJsonFluxDocument(const QByteArray &json, int &observationCount, Observat
         return -1;
     }
     const QJsonArray entries = document.array();
-    qDebug() << "Solar Flux Data array contains " << entries.size() << " items";
+    // As the debug stream spaces "Solar Flux Data array contains ", the count and " items".
+    qDebug("Solar Flux Data array contains  %lld  items", static_cast<long long>(entries.size()));
     if (entries.isEmpty()) {
         qDebug("JSON array is empty");
         return -1;
