@@ -235,6 +235,7 @@ const ReadRow ReadRows[] = {
     {"quality cut before a 4-byte character", entry("Palehua", T, "245:1:" + a27 + "aa\xf0\x9f\x93\xa1"), "Palehua     2024 Oct 14 0400 UTC", "1 -1 -1 -1 -1 -1 -1 -1 -1|" + QString(29, 'a') + "||||||||", Count1, true},
     {"quality cut at the end of a 4-byte character", entry("Palehua", T, "245:1:" + a27 + "a\xf4\x8f\xbf\xbf"), "Palehua     2024 Oct 14 0400 UTC", "1 -1 -1 -1 -1 -1 -1 -1 -1|" + QString(28, 'a') + "||||||||", Count1, true},
     {"long quality cut", entry("Palehua", T, "15400:568:Uncertain\xe2\x80\x93unknown_cause_and_more"), "Palehua     2024 Oct 14 0400 UTC", "-1 -1 -1 -1 -1 -1 -1 -1 568|||||||||Uncertain\u2013unknown_cause_and_m", Count1, true},
+    {"byte order mark", "\xef\xbb\xbf" + entry("Palehua", T), "Palehua     2024 Oct 14 0400 UTC", None, Count1, true},
     {"bytes that are not UTF-8", entry("Sag\xffHill", "2023-12-31 23:59"), "Sag\ufffdHill  2023 Dec 31 2359 UTC", None, Count1, true},
     {"short tag", entry("Sag Hill", "2024-10"), "Sag Hill    2024-10", None, Count1, true},
     {"month 13, tag cut to 20", entry("Sag Hill", "2024-13-14T04:00:00.000Z"), "Sag Hill    2024-13-14T04:00:00.", None, Count1, true},
