@@ -207,6 +207,7 @@ const ReadRow ReadRows[] = {
     {"product line hides markers", ":Product: :Issued: 2099 :Solar_Radio_Flux:\n" + Seed, All, WorkedRecord},
     {"long lines are read whole", "#" + QByteArray(300, '-') + "\n" + changed("  245 ", "  245" + QByteArray(200, ' ')), All, WorkedRecord},
     {"CRLF line ends", changed(" 0530 UTC", "").replace("\n", "\r\n"), DateOnly, WorkedRecord},
+    {"a tab or CR before a value is skipped, as atoi does", changed(" 2695      95", " 2695 \t95").replace(" 4995     142", " 4995 \r142"), All, WorkedRecord},
     {"only blanks separate: lone CR, tab", changed("  245 ", "  245\r1 ").replace(" 2695      95", " 2695 \t 95"), All, "14 38 52 66 0 101 142 262 568|||||||||"},
     {"8-bit issue date keeps the time", changed("0530", "\xb0" "605"), All, WorkedRecord},
     {"8-bit bytes like a lead at the date cut", changed(" 0530", "\xe9\xb0x"), sixStations("2024 Oct 14\ufffd").replace("\ufffd ", "\ufffd"), WorkedRecord},
