@@ -36,7 +36,7 @@ std::size_t startOfSplitSequence(const unsigned char *text, std::size_t length, 
     const std::size_t end = lead + sequenceLength(text[lead]);
     if (end <= cut || end > length)
         return cut;
-    for (std::size_t i = cut + 1; i < end; ++i)
+    for (std::size_t i = cut; i < end; ++i)
         if (!isContinuation(text[i]))
             return cut;
     return lead;

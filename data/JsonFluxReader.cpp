@@ -152,8 +152,8 @@ QByteArray DisplayTimeFromTag(const char *timeTag)
     std::memcpy(text, timeTag, 4);
     std::memcpy(text + 5, MonthAbbreviations[month - 1], 3);
     std::memcpy(text + 9, timeTag + 8, 2);
-    std::memcpy(text + 12, timeTag + 11, 2);
     std::memcpy(text + 14, timeTag + 14, 2);
+    std::memcpy(text + 12, timeTag + 11, 2);
     return QByteArray(text, sizeof text - 1);
 }
 
@@ -195,14 +195,13 @@ int ReadJsonFluxFile(const QString &path, int &observationCount, ObservationSink
 
 int ReadJsonFluxDevice(QIODevice &in, int &observationCount, ObservationSink &sink)
 {
-    // Decoding valid UTF-8 without a byte order mark and encoding it again gives
-    // the same bytes: only other input needs the text stream's replacements.
+    // Decoding valid UTF-8 and encoding it again gives the same bytes, but for a
+    // byte order mark, which the JSON parser skips anyway: only other input needs
+    // the text stream's replacements. The stream decodes UTF-8 by default.
     QByteArray bytes = in.readAll();
-    if (!bytes.startsWith("\xef\xbb\xbf") && QUtf8StringView(bytes).isValidUtf8())
+    if (QUtf8StringView(bytes).isValidUtf8())
         return ReadJsonFluxDocument(bytes, observationCount, sink);
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    QTextStream stream(&buffer);
-    stream.setEncoding(QStringConverter::Utf8);
-    return ReadJsonFluxDocument(stream.readAll().toUtf8(), observationCount, sink);
+    return ReadJsonFluxDocument(QTextStream(&buffer).readAll().toUtf8(), observationCount, sink);
 }

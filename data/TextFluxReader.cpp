@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 const std::array<StationColumn, IndicesGridColumns - 1> StationColumns = {{
     {"Learmonth  ", "0400 UTC"},
@@ -21,7 +22,6 @@ const std::array<StationColumn, IndicesGridColumns - 1> StationColumns = {{
 
 namespace {
 constexpr int IssueDateColumn = 9;
-constexpr int IssueDateMaxBytes = 32;
 constexpr int IssueDatePartBytes = 12;
 constexpr int FluxTableHeadingLines = 2;
 
@@ -65,14 +65,24 @@ bool contains(Line line, const char *marker)
     return line.find(marker) != Line::npos;
 }
 
+// The text from column 9 to the line end or a zero byte; only its date part is
+// ever used, and BuildStationRecords cuts that.
 QByteArray issueDateFrom(Line line)
 {
     if (line.size() <= IssueDateColumn)
         return {};
-    Line rest = line.substr(IssueDateColumn);
-    rest = rest.substr(0, rest.find('\0'));
-    return QByteArray(rest.data(),
-                      qsizetype(Utf8PrefixLength(rest.data(), rest.size(), IssueDateMaxBytes)));
+    const Line rest = line.substr(IssueDateColumn);
+    return QByteArray(rest.data(), qsizetype(std::min(rest.find('\0'), rest.size())));
+}
+
+// The issue date, or nothing when the file cannot be opened; the file is read
+// into the grid and closed before any record is built.
+std::optional<QByteArray> readIndicesFile(const QString &path)
+{
+    QFile file(path);
+    if (!OpenProductFile(file))
+        return std::nullopt;
+    return ReadIndicesTable(file);
 }
 
 // Only blanks separate the values of a row whose line end is removed.
@@ -165,14 +175,12 @@ void BuildStationRecords(const QByteArray &issueDate, int &observationCount, Obs
 
 int ReadTextFluxFile(const QString &path, int &observationCount, ObservationSink &sink)
 {
-    QFile file(path);
-    if (!OpenProductFile(file)) {
+    const std::optional<QByteArray> issueDate = readIndicesFile(path);
+    if (!issueDate) {
         qDebug() << "Could not open SFU datafile";
         return -1;
     }
-    const QByteArray issueDate = ReadIndicesTable(file);
-    file.close();
-    BuildStationRecords(issueDate, observationCount, sink);
+    BuildStationRecords(*issueDate, observationCount, sink);
     DumpObservations(observationCount);
     return 0;
 }

@@ -19,8 +19,8 @@ struct StationColumn
 extern const std::array<StationColumn, IndicesGridColumns - 1> StationColumns;
 
 // Resets IndicesGrid, reads the text product into it and returns its issue date
-// text (at most 32 bytes, empty when the product has no ":Issued:" line). Cells
-// the product does not supply stay -1: nothing of an earlier read is carried over.
+// text (empty when the product has no ":Issued:" line). Cells the product does
+// not supply stay -1: nothing of an earlier read is carried over.
 QByteArray ReadIndicesTable(QIODevice &in);
 
 // Turns every station column with a 245 MHz value into one record and one item.

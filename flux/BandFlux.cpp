@@ -34,10 +34,11 @@ const AnchorInterval &intervalFor(int frequency)
     return AnchorIntervals.back();
 }
 
+// An estimate is positive: only the upper bound can be exceeded, and a value that
+// is not a number fails the comparison too.
 bool fitsInt32(double value)
 {
-    return std::isfinite(value) && value >= std::numeric_limits<int>::min() &&
-           value <= std::numeric_limits<int>::max();
+    return value <= std::numeric_limits<int>::max();
 }
 } // namespace
 
