@@ -6,6 +6,7 @@
 #include "support/Support.h"
 #include "support/TestHttpsServer.h"
 
+#include <QBuffer>
 #include <QComboBox>
 #include <QMetaMethod>
 #include <QPushButton>
@@ -354,6 +355,14 @@ private Q_SLOTS:
                      QList<int>({StationFrequencies[r], -1, -1, -1, -1, -1, -1, -1}));
         for (const ObservationRecord &record : ObservationRecords) // names and times empty
             QCOMPARE(ObservationOf(record) + record.name + record.timeText, None);
+        // Whatever count the text reader is handed, it writes no record past the store.
+        QByteArray seed = IndicesProduct();
+        QBuffer buffer(&seed);
+        buffer.open(QIODevice::ReadOnly);
+        count = ObservationCapacity - 1;
+        RecordingSink sink(&count);
+        BuildStationRecords(ReadIndicesTable(buffer), count, sink);
+        QCOMPARE(count, ObservationCapacity);
     }
 
     // Each read starts from the store as an earlier read of other data left it.
