@@ -18,7 +18,7 @@ build-bench/bench/bench_corvaline --benchmark_min_time="$min_time" \
     --benchmark_repetitions="$repetitions"
 
 export QT_QPA_PLATFORM=offscreen
-median() { sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
+median() { grep . | sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
 startup() { # label, data directory
     local samples="" start end memory
     for _ in $(seq "$runs"); do
@@ -28,7 +28,7 @@ startup() { # label, data directory
         samples+="$(awk -v s="$start" -v e="$end" 'BEGIN {printf "%.1f", (e - s) * 1000}') $memory"$'\n'
     done
     printf 'startup %s %s ms, peak %s KiB\n' "$1" "$(cut -d' ' -f1 <<<"$samples" | median)" \
-        "$(cut -d' ' -f2 <<<"$samples" | grep . | median)"
+        "$(cut -d' ' -f2 <<<"$samples" | median)"
 }
 empty=$(mktemp -d)
 startup program packaging/sample
