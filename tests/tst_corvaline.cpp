@@ -267,7 +267,7 @@ const Run Runs[] = {
     {"CSV of one observation", "--format csv --observation 5", {}, 0, Header + "Pentiction,2024 Oct 14 2300 UTC,20,44,58,72,101,148,268,574,2,3,9,17,46,64,70,93,93,96,117,118,172,335,1053,43,72,93,103,270\r\n"},
     {"JSON of a JSON file, missing values null", "--format json --observation 1 --file <file>", Products[1], 0, "[\n  {\"station\": \"Penticton\", \"time\": \"2024 Oct 14 2000 UTC\", \"observed\": {\"245\": 20, \"410\": null, \"610\": null"},
     {"CSV quotes a field", "--format csv --file <file>", entry("Sag \\\"Hill\\\", Penticton", T), 0, Header + "\"Sag \"\"Hill\"\", Penticton\",2024 Oct 14 0400 UTC,-1,"},
-    {"control characters are not printed", "--file <file>", entry("A\\u001bB\\u202e", T), 0, "A\ufffdB\ufffd        2024 Oct 14 0400 UTC\n"},
+    {"control characters are not printed", "--file <file>", entry("A\\u001bB\\u2029C\\u202e", T), 0, "A\ufffdB\ufffdC\ufffd      2024 Oct 14 0400 UTC\n"},
     {"verbose: the log on standard error", "--verbose --observation 0", {}, 0, "Learmonth", "Common Name: Learmonth   Time: 2024 Oct 14 0400 UTC"},
     {"fetch", "--fetch --format csv --observation 0", {}, 0, Header + "Learmonth,2024 Oct 15 0400 UTC,30,38,"},
     {"failed fetch", "--fetch --json", {}, 1, "", "/json/solar-radio-flux.json: HTTP status 404"},
@@ -544,6 +544,7 @@ private Q_SLOTS:
         QVERIFY(ended);
         QCOMPARE(ReadFile(cached(0)), fault.stored ? sent : IndicesProduct());
         QVERIFY(fault.kind != Fault::PlantedLink || ReadFile(victim) == IndicesProduct());
+        QVERIFY(!fault.stored || QFileInfo(cached(0)).permissions() & QFile::ReadOther);
         const QStringList failures = log.lines.filter("failed");
         QCOMPARE(failures.size(), fault.reason ? 1 : 0);
         const QString start = "Download of " + server.endpoint() + Paths[0] + " failed: ";
