@@ -11,8 +11,6 @@
 #include <QJsonDocument>
 #include <QJsonValue>
 #include <QTextStream>
-#include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 int VerboseLogging = 1;
@@ -112,18 +110,8 @@ void readEntry(const QCborMap &entry, int m, int &observationCount, ObservationS
     WriteFixedText(record.name, nameText.constData(), nameText.size());
     WriteFixedText(record.timeText, tagText.constData(), tagText.size());
 
-    // "%-11s %s": the name padded to 11 bytes, a blank, the display time.
-    const QByteArray displayTime = DisplayTimeFromTag(record.timeText);
-    char itemText[FixedTextSize + 1 + FixedTextSize];
-    std::size_t length = std::strlen(record.name);
-    std::memcpy(itemText, record.name, length);
-    for (; length < 11; ++length)
-        itemText[length] = ' ';
-    itemText[length++] = ' ';
-    const std::size_t timeLength = std::min<std::size_t>(displayTime.size(), FixedTextSize - 1);
-    std::memcpy(itemText + length, displayTime.constData(), timeLength);
-    itemText[length + timeLength] = '\0';
-    PublishRecord(sink, observationCount, itemText);
+    PublishRecord(sink, observationCount, record.name,
+                  DisplayTimeFromTag(record.timeText).constData());
 
     const QCborArray details = entry.value(QLatin1String("details")).toArray();
     if (VerboseLogging)
@@ -152,8 +140,8 @@ QByteArray DisplayTimeFromTag(const char *timeTag)
     std::memcpy(text, timeTag, 4);
     std::memcpy(text + 5, MonthAbbreviations[month - 1], 3);
     std::memcpy(text + 9, timeTag + 8, 2);
-    std::memcpy(text + 14, timeTag + 14, 2);
     std::memcpy(text + 12, timeTag + 11, 2);
+    std::memcpy(text + 14, timeTag + 14, 2);
     return QByteArray(text, sizeof text - 1);
 }
 

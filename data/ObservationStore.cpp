@@ -58,8 +58,19 @@ const ObservationRecord *RecordInUse(int index, int observationCount)
     return &ObservationRecords[index];
 }
 
-void PublishRecord(ObservationSink &sink, int &observationCount, const char *itemText)
+void PublishRecord(ObservationSink &sink, int &observationCount, const char *name,
+                   const char *shownTime)
 {
+    constexpr std::size_t NameColumns = 11;
+    char itemText[FixedTextSize + 1 + FixedTextSize];
+    std::size_t length = strnlen(name, FixedTextSize - 1);
+    std::memcpy(itemText, name, length);
+    for (; length < NameColumns; ++length)
+        itemText[length] = ' ';
+    itemText[length++] = ' ';
+    const std::size_t timeLength = strnlen(shownTime, FixedTextSize - 1);
+    std::memcpy(itemText + length, shownTime, timeLength);
+    itemText[length + timeLength] = '\0';
     sink.appendObservationItem(observationCount, itemText);
     ++observationCount;
 }

@@ -52,5 +52,7 @@ public:
     virtual void appendObservationItem(int index, const char *itemText) = 0;
 };
 
-// Announces a filled record: its item first, the count after it.
-void PublishRecord(ObservationSink &sink, int &observationCount, const char *itemText);
+// Announces a filled record: its item first, "%-11s %s" of the station name and the
+// time as shown (at most 31 bytes of it), the count after it.
+void PublishRecord(ObservationSink &sink, int &observationCount, const char *name,
+                   const char *shownTime);

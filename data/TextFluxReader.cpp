@@ -5,7 +5,6 @@
 #include <QDebug>
 #include <QFile>
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <optional>
@@ -166,10 +165,7 @@ void BuildStationRecords(const QByteArray &issueDate, int &observationCount, Obs
         std::memcpy(record.timeText + IssueDatePartBytes, station.time, std::strlen(station.time));
         for (int k = 0; k < StationFrequencyCount; ++k)
             record.slots[k].flux = IndicesGrid[k][column];
-
-        char itemText[2 * FixedTextSize + 2];
-        std::snprintf(itemText, sizeof itemText, "%s %s", record.name, record.timeText);
-        PublishRecord(sink, observationCount, itemText);
+        PublishRecord(sink, observationCount, record.name, record.timeText);
     }
 }
 
