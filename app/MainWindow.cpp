@@ -36,6 +36,8 @@ MainWindow::MainWindow(QWidget *parent) : MainWindow(ServiceLocations::standard(
 MainWindow::MainWindow(const ServiceLocations &locations, QWidget *parent)
     : QMainWindow(parent), ui(new MainWindowUi), locations(locations)
 {
+    downloader.setBodyCheck(DownloadedProductRefusal);
+    downloader.setWriteRefusalHint(QString::fromLatin1(CacheGroupHint));
     ui->setupUi(this);
     setWindowTitle(QString::fromLatin1(WindowTitle));
     connect(ui->UpdateButton, SIGNAL(pressed()), this, SLOT(UpdateButtonPressed()));

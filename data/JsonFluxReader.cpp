@@ -6,7 +6,6 @@
 #include <QCborArray>
 #include <QCborMap>
 #include <QDebug>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonValue>
@@ -173,23 +172,35 @@ int ReadJsonFluxDocument(const QByteArray &json, int &observationCount, Observat
 
 int ReadJsonFluxFile(const QString &path, int &observationCount, ObservationSink &sink)
 {
-    QFile file(path);
-    if (!OpenProductFile(file)) {
+    QByteArray product;
+    if (!ReadProductFile(path, product)) {
         qDebug("Could not open %s", path.toUtf8().constData());
         return -1;
     }
-    return ReadJsonFluxDevice(file, observationCount, sink);
+    QBuffer buffer(&product);
+    buffer.open(QIODevice::ReadOnly);
+    return ReadJsonFluxDevice(buffer, observationCount, sink);
 }
 
-int ReadJsonFluxDevice(QIODevice &in, int &observationCount, ObservationSink &sink)
+QByteArray JsonProductText(const QByteArray &bytes)
 {
     // Decoding valid UTF-8 and encoding it again gives the same bytes, but for a
     // byte order mark, which the JSON parser skips anyway: only other input needs
     // the text stream's replacements. The stream decodes UTF-8 by default.
-    QByteArray bytes = in.readAll();
     if (QUtf8StringView(bytes).isValidUtf8())
-        return ReadJsonFluxDocument(bytes, observationCount, sink);
-    QBuffer buffer(&bytes);
+        return bytes;
+    QByteArray copy = bytes;
+    QBuffer buffer(&copy);
     buffer.open(QIODevice::ReadOnly);
-    return ReadJsonFluxDocument(QTextStream(&buffer).readAll().toUtf8(), observationCount, sink);
+    return QTextStream(&buffer).readAll().toUtf8();
+}
+
+int ReadJsonFluxDevice(QIODevice &in, int &observationCount, ObservationSink &sink)
+{
+    return ReadJsonFluxDocument(JsonProductText(in.readAll()), observationCount, sink);
+}
+
+bool IsJsonArrayProduct(const QByteArray &bytes)
+{
+    return QJsonDocument::fromJson(JsonProductText(bytes)).isArray();
 }

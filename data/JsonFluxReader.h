@@ -27,5 +27,11 @@ int ReadJsonFluxDocument(const QByteArray &json, int &observationCount, Observat
 // Reads the document as text (UTF-8, bytes that are not become U+FFFD).
 int ReadJsonFluxDevice(QIODevice &in, int &observationCount, ObservationSink &sink);
 
+// The product as UTF-8 text: bytes that are not UTF-8 become U+FFFD.
+QByteArray JsonProductText(const QByteArray &bytes);
+
+// Whether the product is a JSON array, as the reader needs it to be.
+bool IsJsonArrayProduct(const QByteArray &bytes);
+
 // 0 when the file was read and held at least one entry, -1 otherwise.
 int ReadJsonFluxFile(const QString &path, int &observationCount, ObservationSink &sink);

@@ -1,5 +1,7 @@
 #include "data/ObservationStore.h"
 
+#include "data/PrintableText.h"
+
 #include <QtGlobal>
 #include <cstdio>
 #include <cstring>
@@ -36,18 +38,20 @@ void ResetObservationStore(int &observationCount)
     }
 }
 
+// Names, times and qualities come from a product: no control character of theirs
+// reaches the log.
 void DumpObservations(int observationCount)
 {
-    char line[128];
+    const auto shown = [](const char *text) {
+        return EscapedForLog(QString::fromUtf8(text)).toUtf8();
+    };
     for (int i = 0; i < observationCount && i < ObservationCapacity; ++i) {
         const ObservationRecord &record = ObservationRecords[i];
-        std::snprintf(line, sizeof line, "Common Name: %s Time: %s", record.name, record.timeText);
-        qDebug("%s", line);
-        for (const FrequencySlot &slot : record.slots) {
-            std::snprintf(line, sizeof line, "freq: %5d flux: %4d quality: %s", slot.frequency,
-                          slot.flux, slot.quality);
-            qDebug("%s", line);
-        }
+        qDebug("Common Name: %s Time: %s", shown(record.name).constData(),
+               shown(record.timeText).constData());
+        for (const FrequencySlot &slot : record.slots)
+            qDebug("freq: %5d flux: %4d quality: %s", slot.frequency, slot.flux,
+                   shown(slot.quality).constData());
     }
 }
 

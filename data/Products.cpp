@@ -1,7 +1,12 @@
 #include "data/Products.h"
 
+#include "data/JsonFluxReader.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,16 +31,49 @@ QString ServiceLocations::localPathOf(const Product &product) const
     return QString::fromUtf8(dataDirectory.toUtf8() + product.fileName);
 }
 
-bool OpenProductFile(QFile &file)
+QString DownloadedProductRefusal(const QString &target, const QByteArray &body)
 {
+    if (QFileInfo(target).fileName() != QLatin1String(JsonProduct.fileName) ||
+        IsJsonArrayProduct(body))
+        return QString();
+    return QStringLiteral("the answer is not a JSON array");
+}
+
+namespace {
+// At most one byte over the limit is read, whatever the file grows to meanwhile.
+bool readBounded(int fd, qint64 expectedSize, QByteArray &bytes)
+{
+    QByteArray buffer(qsizetype(std::min(expectedSize, MaxProductFileBytes) + 1),
+                      Qt::Uninitialized);
+    qsizetype total = 0;
+    while (total <= MaxProductFileBytes) {
+        if (total == buffer.size())
+            buffer.resize(qsizetype(std::min(2 * qint64(total), MaxProductFileBytes + 1)));
+        const ssize_t n = ::read(fd, buffer.data() + total, std::size_t(buffer.size() - total));
+        if (n < 0 && errno != EINTR)
+            return false; // a read error gives no product, not a part of one
+        if (n == 0)
+            break;
+        total += std::max<ssize_t>(n, 0);
+    }
+    if (total > MaxProductFileBytes)
+        return false;
+    buffer.truncate(total);
+    bytes = buffer;
+    return true;
+}
+} // namespace
+
+bool ReadProductFile(const QString &path, QByteArray &bytes, ProductLinks links)
+{
+    const int noFollow = links == ProductLinks::Refuse ? O_NOFOLLOW : 0;
     const int fd =
-        ::open(QFile::encodeName(file.fileName()).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | noFollow);
     if (fd < 0)
         return false;
     struct stat info;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= MaxProductFileBytes &&
-        file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
-        return true;
+    const bool read = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                      info.st_size <= MaxProductFileBytes && readBounded(fd, info.st_size, bytes);
     ::close(fd);
-    return false;
+    return read;
 }

@@ -2,8 +2,6 @@
 
 #include <QString>
 
-class QFile;
-
 // The NOAA Space Weather Prediction Center's data service.
 inline constexpr char DataServiceEndpoint[] = "https://services.swpc.noaa.gov";
 
@@ -35,7 +33,26 @@ QString StandardDataDirectory();
 // Products larger than this are not read.
 constexpr qint64 MaxProductFileBytes = 16 * 1024 * 1024;
 
-// Opens the file read-only when it is a regular file of at most MaxProductFileBytes.
-// The data directory may be shared, so a FIFO or device planted there must
-// neither hang the reader nor feed it without end.
-bool OpenProductFile(QFile &file);
+// Whether a link at the path is followed: never in the shared cache, where any
+// member of the group may plant one; a file named on a command line is the
+// user's own choice.
+enum class ProductLinks { Refuse, Follow };
+
+// Reads the whole file when it is a regular file of at most MaxProductFileBytes.
+// The data directory may be shared, so what is found there may be a FIFO or a
+// device (which must not hang the reader), a link, or a file that grows while it
+// is read: the file is opened once, checked through that descriptor, and read
+// from it to at most one byte over the limit, so memory stays bounded.
+bool ReadProductFile(const QString &path, QByteArray &bytes,
+                     ProductLinks links = ProductLinks::Refuse);
+
+// Why a downloaded body must not replace the cached product at `target`, or an
+// empty text: a JSON product must be a JSON array (a maintenance page is not
+// data). A text product is stored whatever it holds, as the service sent it.
+QString DownloadedProductRefusal(const QString &target, const QByteArray &body);
+
+// What members of the cache's group may do that others may not, for the line
+// that says why an Update could not write the cache.
+inline constexpr char CacheGroupHint[] =
+    "only members of the group corvaline may update the cache: ask an administrator for "
+    "'sudo adduser USER corvaline', then log in again";

@@ -2,8 +2,8 @@
 
 #include "data/Products.h"
 
+#include <QBuffer>
 #include <QDebug>
-#include <QFile>
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -78,10 +78,12 @@ QByteArray issueDateFrom(Line line)
 // into the grid and closed before any record is built.
 std::optional<QByteArray> readIndicesFile(const QString &path)
 {
-    QFile file(path);
-    if (!OpenProductFile(file))
+    QByteArray product;
+    if (!ReadProductFile(path, product))
         return std::nullopt;
-    return ReadIndicesTable(file);
+    QBuffer buffer(&product);
+    buffer.open(QIODevice::ReadOnly);
+    return ReadIndicesTable(buffer);
 }
 
 // Only blanks separate the values of a row whose line end is removed.

@@ -4,6 +4,7 @@
 #include <QNetworkReply>
 #include <QObject>
 #include <QString>
+#include <functional>
 
 // One HTTPS GET per download() call; the body is stored in the file named with
 // that call, and done() follows once the file holds what is to be read.
@@ -23,10 +24,24 @@ public:
 
     static constexpr qint64 MaxBodyBytes = 16 * 1024 * 1024;
     static constexpr int TransferTimeoutMs = 120 * 1000;
+    static constexpr int TransferDeadlineMs = 300 * 1000;
 
     // A transfer that receives nothing for this long ends as failed; applies to
     // transfers started afterwards.
     void setTransferTimeout(int milliseconds) { transferTimeoutMs = milliseconds; }
+
+    // A transfer that has not ended this long after it started is stopped, however
+    // steadily data comes; applies to transfers started afterwards. Temporary files
+    // of this downloader older than this are left-overs and removed.
+    void setTransferDeadline(int milliseconds) { transferDeadlineMs = milliseconds; }
+
+    // Gives a reason to keep the target as it is rather than store the body, or
+    // an empty text: a maintenance page is not a product.
+    using BodyCheck = std::function<QString(const QString &target, const QByteArray &body)>;
+    void setBodyCheck(BodyCheck check) { bodyCheck = std::move(check); }
+
+    // Added to the failure line when the target's directory refuses this user.
+    void setWriteRefusalHint(const QString &hint) { writeRefusalHint = hint; }
 
 Q_SIGNALS:
     void done();
@@ -43,4 +58,10 @@ private:
     int inFlight = 0;
     QString failure;
     int transferTimeoutMs = TransferTimeoutMs;
+    int transferDeadlineMs = TransferDeadlineMs;
+    BodyCheck bodyCheck;
+    QString writeRefusalHint;
+    // done() was emitted while other transfers were in flight, so a receiver may
+    // be waiting for the last of them to end.
+    bool doneOwed = false;
 };

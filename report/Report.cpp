@@ -1,6 +1,7 @@
 #include "report/Report.h"
 
 #include "data/JsonFluxReader.h"
+#include "data/PrintableText.h"
 #include "data/TextFluxReader.h"
 #include "flux/FluxDisplays.h"
 
@@ -22,17 +23,11 @@ struct Observation
     std::array<FluxFigure, FluxDisplayCount> figures;
 };
 
-// A station and time as the window's list shows them. Control, format and
-// separator characters, with which a product could drive a terminal or reorder
-// what it shows, become U+FFFD.
+// A station and time as the window's list shows them, without the characters
+// with which a product could drive a terminal or reorder what it shows.
 QString printable(const QByteArray &bytes)
 {
-    QString text = QString::fromUtf8(bytes).trimmed();
-    for (QChar &c : text)
-        if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format ||
-            c.category() == QChar::Separator_Line || c.category() == QChar::Separator_Paragraph)
-            c = QChar::ReplacementCharacter;
-    return text;
+    return ReplacedControls(QString::fromUtf8(bytes).trimmed());
 }
 
 Observation observation(ProductFormat source, int index)
@@ -71,8 +66,14 @@ QString table(const Observation &o)
     return text;
 }
 
-QString csvField(const QString &field)
+// A text cell that a spreadsheet would take for a formula gets a leading
+// apostrophe; a number is left as it is.
+QString csvField(const QString &text)
 {
+    bool number = false;
+    text.toDouble(&number);
+    const bool formula = !number && !text.isEmpty() && QString("=+-@\t\r").contains(text.front());
+    const QString field = formula ? '\'' + text : text;
     if (!field.contains(QRegularExpression("[\",\\r\\n]")))
         return field;
     return '"' + QString(field).replace('"', "\"\"") + '"';

@@ -6,22 +6,24 @@
 
 #include <QCommandLineParser>
 #include <QEventLoop>
-#include <QFile>
 #include <QTextStream>
 #include <QTimer>
 
 namespace {
-constexpr int FetchTimeoutMs = 60 * 1000;    // for the whole fetch
 constexpr int TransferTimeoutMs = 30 * 1000; // without data
 
 QTextStream *logStream = nullptr; // where the debug log goes, or nowhere
 
 // Downloads the product into the data directory as the window does; true when the
 // cache then holds what the service sent, or was kept because the body was empty.
-bool fetch(const Product &product, const ServiceLocations &locations, QTextStream &err)
+bool fetch(const Product &product, const ServiceLocations &locations, QTextStream &err,
+           int deadlineMs)
 {
     FileDownload download;
     download.setTransferTimeout(TransferTimeoutMs);
+    download.setTransferDeadline(deadlineMs);
+    download.setBodyCheck(DownloadedProductRefusal);
+    download.setWriteRefusalHint(QString::fromLatin1(CacheGroupHint));
     QEventLoop loop;
     QObject::connect(&download, &FileDownload::done, &loop, &QEventLoop::quit);
     // A file that cannot be opened for writing ends a transfer without done().
@@ -31,12 +33,13 @@ bool fetch(const Product &product, const ServiceLocations &locations, QTextStrea
             loop.quit();
     });
     idle.start(50);
-    QTimer::singleShot(FetchTimeoutMs, &loop, &QEventLoop::quit);
+    // The downloader stops the transfer at the deadline; this only guards the wait.
+    QTimer::singleShot(deadlineMs + 5000, &loop, &QEventLoop::quit);
     const QString url = locations.urlOf(product);
     download.download(url, locations.localPathOf(product));
     loop.exec();
     if (download.transfersInFlight()) {
-        err << "corvaline-report: fetching " << url << " took longer than " << FetchTimeoutMs / 1000
+        err << "corvaline-report: fetching " << url << " took longer than " << deadlineMs / 1000
             << " s\n";
         return false;
     }
@@ -56,7 +59,7 @@ int usageError(const QCommandLineParser &parser, const QString &error, QTextStre
 } // namespace
 
 int RunReport(const QStringList &arguments, const ServiceLocations &locations, QTextStream &out,
-              QTextStream &err)
+              QTextStream &err, int fetchDeadlineMs)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -107,16 +110,17 @@ int RunReport(const QStringList &arguments, const ServiceLocations &locations, Q
     VerboseLogging = parser.isSet(verbose);
     const Product &product = parser.isSet(json) ? JsonProduct : TextProduct;
     int status = 1;
-    if (!parser.isSet(fetchOption) || fetch(product, locations, err)) {
+    if (!parser.isSet(fetchOption) || fetch(product, locations, err, fetchDeadlineMs)) {
         const QString path =
             parser.isSet(file) ? parser.value(file) : locations.localPathOf(product);
-        QFile input(path);
+        // A cached product is read only as a regular file, never through a link.
+        const ProductLinks links = parser.isSet(file) ? ProductLinks::Follow : ProductLinks::Refuse;
+        QByteArray bytes;
         int count = 0;
-        if (!OpenProductFile(input)) {
+        if (!ReadProductFile(path, bytes, links)) {
             err << "corvaline-report: cannot read " << path
                 << ": no such file, or not a regular file of at most 16 MiB\n";
         } else {
-            const QByteArray bytes = input.readAll();
             const ProductFormat source = parser.isSet(file)   ? DetectProductFormat(bytes)
                                          : parser.isSet(json) ? ProductFormat::Json
                                                               : ProductFormat::Text;

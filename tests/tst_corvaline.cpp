@@ -9,6 +9,7 @@
 #include <QBuffer>
 #include <QComboBox>
 #include <QMetaMethod>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -149,7 +150,8 @@ struct ReadRow
 struct PressRow
 {
     const char *name, *presses, *finishing; // products in order: 0 text, 1 JSON
-    int direct = -1; // the product whose completion slot is then called directly
+    int direct = -1;  // the product whose completion slot is then called directly
+    int refused = -1; // the product whose file cannot be opened when its transfer ends
 };
 struct Run
 {
@@ -159,15 +161,32 @@ struct Run
     QString out, err; // the report starts with `out`; the messages hold `err`, or are empty
     bool cacheMissing = false;
 };
+// A fault of the network or a move of another local user, met by a press of
+// Update or by a run of corvaline-report.
 struct Fault
 {
     const char *name;
     TestResponse response;
-    bool stored;        // the cache then holds the new product, else the old one
-    const char *reason; // in the one failure line, or nullptr for none
+    bool stored;        // the cache then holds the new product, else what it held
+    const char *reason; // in the one log line or the report's message, or nullptr for none
+    enum Kind {
+        Plain,
+        RefuseWrites,
+        DiskFull,
+        Stall,
+        Trickle,
+        PlantedLink,
+        PlantedFifo,
+        PlantedDirectory,
+        LeftOvers,
+        FullDisk,
+        ClosedPipe
+    } kind = Plain;
+    const char *report = nullptr; // its arguments (<cache>: the cached product), or a press
+    int status = 0;               // the report's exit status
+    int product = 0;              // 0 text, 1 JSON
     const char *certificate = "server.pem";
     QSsl::SslProtocol protocol = QSsl::TlsV1_3OrLater;
-    enum { Plain, RefuseWrites, DiskFull, Stall, PlantedLink } kind = Plain;
     int size = 0; // the new product, filled up with a comment line to this many bytes
 };
 
@@ -257,6 +276,7 @@ const PressRow PressRows[] = {
     {"text twice", "00", "0"},
     {"text, then JSON finishing first", "01", "10"},
     {"text, then JSON finishing last", "01", "01"},
+    {"text refused after JSON finished first", "01", "10", -1, 0},
     {"direct call of the text slot during a JSON transfer", "1", "", 0},
     {"direct call of the JSON slot", "", "", 1},
     {"direct call of the JSON slot during a text transfer", "0", "", 1},
@@ -285,24 +305,42 @@ const Run Runs[] = {
     {"help", "--help", {}, 0, "Usage: "},
     {"version", "--version", {}, 0, "corvaline-report 1.02\n"},
 };
+const TestResponse Trickling = {200, New, TestResponse::Whole, false, "", false, 100},
+                   Elsewhere = {302, "", TestResponse::Whole, false, "https://127.0.0.1:1/x\x1b"},
+                   Maintenance = {200, "<html>maintenance</html>"};
 const Fault Faults[] = {
-    {"empty body", {200, ""}, false, nullptr},
+    {"empty body", {200, ""}, false, "the answer was empty"},
+    {"empty body, fetched", {200, ""}, false, "the answer was empty", Fault::Plain, "--fetch", 1},
     {"301 to another path", {301, "", TestResponse::Whole, false, "/moved"}, true, nullptr},
+    {"redirect to another host", Elsewhere, false, "redirect to https://127.0.0.1:1/x%1B refused"},
+    {"redirect to another host, fetched", Elsewhere, false, "redirect to https://127.0.0.1:1/x%1B refused", Fault::Plain, "--fetch", 1},
     {"reset mid-body", {200, New, TestResponse::ResetMidBody}, false, "closed"},
     {"closed after the headers", {200, New, TestResponse::AfterHeaders}, false, "closed"},
     {"404", {404, "no such product"}, false, "HTTP status 404"},
     {"500 with a body", {500, "<html>maintenance</html>"}, false, "HTTP status 500"},
     {"300 with a body", {300, "<html>choices</html>"}, false, "HTTP status 300"},
-    {"body of 16 MiB", {}, true, nullptr, "server.pem", TLS13, Fault::Plain, 16 * 1024 * 1024},
-    {"body over 16 MiB", {}, false, "larger than 16777216 bytes", "server.pem", TLS13, Fault::Plain, 16 * 1024 * 1024 + 1},
-    {"body over 16 MiB, not announced", {200, {}, TestResponse::Whole, false, "", true}, false, "larger than 16777216 bytes", "server.pem", TLS13, Fault::Plain, 16 * 1024 * 1024 + 1},
-    {"disk full", {}, false, "could not write: 1024 of 65536 bytes written", "server.pem", TLS13, Fault::DiskFull, 65536},
-    {"TLS 1.2 only", {200, New}, false, "handshake failed", "server.pem", QSsl::TlsV1_2},
-    {"certificate for another host", {200, New}, false, "host name", "other-host.pem"},
-    {"expired certificate", {200, New}, false, "expired", "expired.pem"},
-    {"link planted at the target", {200, New}, true, nullptr, "server.pem", TLS13, Fault::PlantedLink},
-    {"unwritable target", {200, New}, false, "could not open the file for writing", "server.pem", TLS13, Fault::RefuseWrites},
-    {"stalled server", {200, New, TestResponse::Whole, true}, false, "timed out after 300 ms", "server.pem", TLS13, Fault::Stall},
+    {"JSON maintenance page", Maintenance, false, "not a JSON array", Fault::Plain, nullptr, 0, 1},
+    {"JSON maintenance page, fetched", Maintenance, false, "not a JSON array", Fault::Plain, "--fetch --json", 1, 1},
+    {"body of 16 MiB", {}, true, nullptr, Fault::Plain, nullptr, 0, 0, "server.pem", TLS13, 16 * 1024 * 1024},
+    {"body over 16 MiB", {}, false, "larger than 16777216 bytes", Fault::Plain, nullptr, 0, 0, "server.pem", TLS13, 16 * 1024 * 1024 + 1},
+    {"body over 16 MiB, not announced", {200, {}, TestResponse::Whole, false, "", true}, false, "larger than 16777216 bytes", Fault::Plain, nullptr, 0, 0, "server.pem", TLS13, 16 * 1024 * 1024 + 1},
+    {"disk full", {}, false, "could not write: 1024 of 65536 bytes written", Fault::DiskFull, nullptr, 0, 0, "server.pem", TLS13, 65536},
+    {"TLS 1.2 only", {200, New}, false, "handshake failed", Fault::Plain, nullptr, 0, 0, "server.pem", QSsl::TlsV1_2},
+    {"certificate for another host", {200, New}, false, "host name", Fault::Plain, nullptr, 0, 0, "other-host.pem"},
+    {"expired certificate", {200, New}, false, "expired", Fault::Plain, nullptr, 0, 0, "expired.pem"},
+    {"link planted at the target", {200, New}, true, "Replaced the link at", Fault::PlantedLink},
+    {"FIFO planted at the target", {200, New}, true, "Replaced the FIFO at", Fault::PlantedFifo},
+    {"directory planted at the target", {200, New}, false, "current-space-weather-indices.txt is not a regular file", Fault::PlantedDirectory},
+    {"left-over temporary files", {200, New}, true, nullptr, Fault::LeftOvers},
+    {"unwritable target", {200, New}, false, "Permission denied (only members of the group corvaline may update the cache: ask an administrator for 'sudo adduser USER corvaline'", Fault::RefuseWrites},
+    {"stalled server", {200, New, TestResponse::Whole, true}, false, "timed out after 300 ms", Fault::Stall},
+    {"a byte every 100 ms", Trickling, false, "not done 1000 ms after it started; stopped", Fault::Trickle},
+    {"a byte every 100 ms, fetched", Trickling, false, "not done 1000 ms after it started; stopped", Fault::Trickle, "--fetch", 1},
+    {"cached product is a link", {}, false, "cannot read", Fault::PlantedLink, "", 1},
+    {"--file through a link", {}, false, nullptr, Fault::PlantedLink, "--file <cache>", 0},
+    {"a file that never ends", {}, false, "cannot read /proc/self/pagemap", Fault::Plain, "--file /proc/self/pagemap", 1},
+    {"report to a full disk", {}, false, "could not write the report to standard output: No space left on device", Fault::FullDisk, "--file <cache>", 1},
+    {"report to a closed pipe, SIGPIPE ignored", {}, false, "could not write the report to standard output: Broken pipe", Fault::ClosedPipe, "--file <cache>", 1},
 };
 // clang-format on
 } // namespace
@@ -311,7 +349,7 @@ class CorvalineTest : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir dir;
+    QTemporaryDir dir, outside;
     QString cached(int product) const
     {
         return dir.filePath(QString(Paths[product]).section('/', 2));
@@ -321,9 +359,22 @@ class CorvalineTest : public QObject
         return {dir.path() + "/", server.endpoint()};
     }
 
+    // The cache refuses new files but can be read, also by root: this thread's
+    // file user is then nobody.
+    void refuseWrites(bool refuse)
+    {
+        const auto access =
+            refuse ? QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther
+                   : QFile::WriteOwner;
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner | access);
+        setfsuid(refuse && !geteuid() ? 65534 : geteuid());
+    }
+
 private Q_SLOTS:
     void init()
     {
+        QDir(cached(0)).removeRecursively(); // what a row planted there
+        QFile::remove(cached(0));
         QFile::remove(cached(1));
         QVERIFY(WriteFile(cached(0), IndicesProduct()));
     }
@@ -462,13 +513,16 @@ private Q_SLOTS:
         }
         for (const char *p = row.finishing; *p; ++p) {
             QCOMPARE(item(window, 0), Learmonth);
+            refuseWrites(*p - '0' == row.refused);
             server.release(Paths[*p - '0']);
             QTest::qWait(100);
         }
+        refuseWrites(false);
         QVERIFY(settle(window));
         const int last = row.presses[strlen(row.presses) - 1] - '0';
         for (const char *p = row.presses; *p; ++p)
-            QCOMPARE(ReadFile(cached(*p - '0')), Products[*p - '0']);
+            QCOMPARE(ReadFile(cached(*p - '0')),
+                     *p - '0' == row.refused ? Seed : Products[*p - '0']);
         QVERIFY(server.requests[0].contains("\r\nServer: application/text/plain\r\n"));
         QVERIFY(log.lines.contains(QString("%1 %1").arg(Products[row.finishing[0] - '0'].size())));
         QCOMPARE(changes.count(), 2); // one clear, one first item
@@ -506,29 +560,47 @@ private Q_SLOTS:
         QVERIFY2(run.err.isEmpty() ? err.isEmpty() : err.contains(run.err), qPrintable(err));
     }
 
-    // Each fault keeps the cache as it was and logs one line naming the address
-    // and the reason; the window goes on answering a selection.
-    void networkFaults_data() { AddRows(Faults); }
-    void networkFaults()
+    // Each fault keeps the cache as it was and says why in one line, naming the
+    // address; a planted entry is replaced, never followed, and nothing outside
+    // the cache changes. The window goes on answering a selection; the report
+    // exits with its status and prints nothing unless it succeeds.
+    void attacks_data() { AddRows(Faults); }
+    void attacks()
     {
         const Fault &fault = CurrentRow(Faults);
         TestHttpsServer server(fault.certificate, fault.protocol);
-        server.responses[Paths[0]] = fault.response;
+        const QString target = cached(fault.product), victim = outside.filePath("victim");
+        const QByteArray old = fault.product ? Products[1] : IndicesProduct();
+        QVERIFY(WriteFile(target, old) && WriteFile(victim, old));
+        const QFile::Permissions victimMode = QFileInfo(victim).permissions();
+        server.responses[Paths[fault.product]] = fault.response;
         const QByteArray sent =
-            fault.size ? New + '#' + QByteArray(fault.size - New.size() - 2, '-') + '\n' : New;
+            fault.size ? New + '#' + QByteArray(fault.size - New.size() - 2, '-') + '\n'
+            : fault.response.body.isEmpty() ? New
+                                            : fault.response.body;
         if (fault.size)
-            server.responses[Paths[0]].body = sent;
+            server.responses[Paths[fault.product]].body = sent;
         server.responses["/moved"] = {200, New};
-        MainWindow window(at(server));
-        if (fault.kind == Fault::Stall)
-            window.fileDownload()->setTransferTimeout(300);
-        if (fault.kind == Fault::RefuseWrites) { // also to root: this thread's file user is nobody
-            QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
-            setfsuid(geteuid() ? geteuid() : 65534);
+        const QByteArray planted = QFile::encodeName(target);
+        QVERIFY(fault.kind != Fault::PlantedLink ||
+                (QFile::remove(target) && QFile::link(victim, target)));
+        QVERIFY(fault.kind != Fault::PlantedFifo ||
+                (QFile::remove(target) && mkfifo(planted, 0644) == 0));
+        QVERIFY(fault.kind != Fault::PlantedDirectory ||
+                (QFile::remove(target) && mkdir(planted, 0755) == 0));
+        const QString leftOver = dir.filePath(".current-space-weather-indices.txt.Ab12Cd"),
+                      fresh = dir.filePath(".current-space-weather-indices.txt.Ef34Gh");
+        if (fault.kind == Fault::LeftOvers) { // only the one older than the deadline goes
+            QFile file(leftOver);
+            QVERIFY(WriteFile(leftOver, "part") && WriteFile(fresh, "part") &&
+                    file.open(QIODevice::ReadWrite));
+            file.setFileTime(QDateTime::currentDateTime().addSecs(-301),
+                             QFileDevice::FileModificationTime);
         }
-        const QString victim = dir.filePath("victim");
-        if (fault.kind == Fault::PlantedLink) // the new product replaces the link, not the victim
-            QVERIFY(QFile::rename(cached(0), victim) && QFile::link(victim, cached(0)));
+        MainWindow window(at(server));
+        window.fileDownload()->setTransferTimeout(fault.kind == Fault::Stall ? 300 : 120000);
+        window.fileDownload()->setTransferDeadline(fault.kind == Fault::Trickle ? 1000 : 300000);
+        refuseWrites(fault.kind == Fault::RefuseWrites);
         rlimit fileSize{};
         getrlimit(RLIMIT_FSIZE, &fileSize);
         if (fault.kind == Fault::DiskFull) { // every write beyond 1 KiB fails
@@ -537,21 +609,73 @@ private Q_SLOTS:
             setrlimit(RLIMIT_FSIZE, &small);
         }
         MessageCapture log;
-        const bool ended = press(window, 0) && settle(window);
+        const bool ended = fault.report || (press(window, fault.product) && settle(window));
         setrlimit(RLIMIT_FSIZE, &fileSize);
-        setfsuid(geteuid());
-        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        refuseWrites(false);
         QVERIFY(ended);
-        QCOMPARE(ReadFile(cached(0)), fault.stored ? sent : IndicesProduct());
-        QVERIFY(fault.kind != Fault::PlantedLink || ReadFile(victim) == IndicesProduct());
-        QVERIFY(!fault.stored || QFileInfo(cached(0)).permissions() & QFile::ReadOther);
-        const QStringList failures = log.lines.filter("failed");
-        QCOMPARE(failures.size(), fault.reason ? 1 : 0);
-        const QString start = "Download of " + server.endpoint() + Paths[0] + " failed: ";
-        QVERIFY2(!fault.reason ||
-                     (failures[0].startsWith(start) && failures[0].contains(fault.reason)),
-                 qPrintable(failures.value(0)));
-        QCOMPARE(shown(window, 1).left(3), QString(fault.stored ? "31 " : "15 "));
+        if (fault.report) {
+            const auto [status, out, err] = runReport(server, fault);
+            QCOMPARE(status, fault.status);
+            QVERIFY2(status == 0 || out.isEmpty(), qPrintable(out));
+            QVERIFY2(fault.reason ? err.contains(fault.reason) : err.isEmpty(), qPrintable(err));
+        } else {
+            const QStringList lines = log.lines.filter(QRegularExpression("failed|Replaced"));
+            QCOMPARE(lines.size(), fault.reason ? 1 : 0);
+            const QString start =
+                "Download of " + server.endpoint() + Paths[fault.product] + " failed: ";
+            QVERIFY2(!fault.reason || (lines[0].contains(fault.reason) &&
+                                       (fault.stored || lines[0].startsWith(start))),
+                     qPrintable(lines.value(0)));
+            const char *kept = fault.kind == Fault::PlantedDirectory ? "   "
+                               : fault.product                       ? "20 "
+                                                                     : "15 ";
+            QCOMPARE(shown(window, 1).left(3), QString(fault.stored ? "31 " : kept));
+        }
+        QCOMPARE(QFileInfo(target).isDir(), fault.kind == Fault::PlantedDirectory);
+        QCOMPARE(ReadFile(target), fault.stored                            ? sent
+                                   : fault.kind == Fault::PlantedDirectory ? "<missing>"
+                                                                           : old);
+        QVERIFY(!fault.stored || QFileInfo(target).permissions() & QFile::ReadOther);
+        QCOMPARE(ReadFile(victim), old);
+        QCOMPARE(QFileInfo(victim).permissions(), victimMode);
+        QCOMPARE(QDir(dir.path()).entryList({".*.??????"}, QDir::Files | QDir::Hidden),
+                 fault.kind == Fault::LeftOvers ? QStringList{QFileInfo(fresh).fileName()}
+                                                : QStringList());
+        QFile::remove(fresh);
+    }
+
+    // corvaline-report in the process, or as a program whose standard output fails.
+    std::tuple<int, QString, QString> runReport(const TestHttpsServer &server, const Fault &fault)
+    {
+        const QStringList arguments =
+            QString(fault.report).replace("<cache>", cached(0)).split(' ', Qt::SkipEmptyParts);
+        if (fault.kind != Fault::FullDisk && fault.kind != Fault::ClosedPipe) {
+            QString out, err;
+            QTextStream outStream(&out), errStream(&err);
+            const int status = RunReport(QStringList("corvaline-report") + arguments, at(server),
+                                         outStream, errStream, 1000);
+            outStream.flush();
+            errStream.flush();
+            return {status, out, err};
+        }
+        QProcess report;
+        int pipe[2];
+        if (fault.kind == Fault::FullDisk)
+            report.setStandardOutputFile("/dev/full");
+        else if (::pipe(pipe) == 0) // its reading end closed before the report writes
+            ::close(pipe[0]);
+        report.setChildProcessModifier([&] {
+            if (fault.kind == Fault::ClosedPipe) {
+                std::signal(SIGPIPE, SIG_IGN);
+                ::dup2(pipe[1], STDOUT_FILENO);
+            }
+        });
+        report.start(CORVALINE_REPORT, arguments);
+        const bool ended = report.waitForFinished(10000);
+        if (fault.kind == Fault::ClosedPipe)
+            ::close(pipe[1]);
+        const bool exited = ended && report.exitStatus() == QProcess::NormalExit;
+        return {exited ? report.exitCode() : -1, "", report.readAllStandardError()};
     }
 };
 
