@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Builds the Debian package and checks it: the desktop entry and the AppStream metainfo
-# validate, lintian reports no error, and the package holds what it must. With CI=true it
-# also installs the package, starts the menu entry's command, removes the package (the
-# cache stays) and purges it (the cache goes): CI machines are thrown away afterwards.
+# validate, lintian reports no error, and the package holds what it must. As root it
+# installs the package into a clean scratch root with a link planted at the cache, which
+# must fail and leave the link's victim untouched, then configures, and purges it there.
+# With CI=true it also installs the package on this system, starts the menu entry's
+# command, removes the package (the cache stays) and purges it (the cache goes): CI
+# machines are thrown away afterwards.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh package
@@ -29,6 +32,30 @@ for file in usr/bin/corvaline usr/bin/corvaline-report \
 done
 echo "Package contents: as expected"
 
+in_scratch_root() { # dpkg's arguments
+    dpkg --root="$root" --force-script-chrootless --force-depends "$@" >"$root.log" 2>&1
+}
+if [ "$(id -u)" -eq 0 ]; then
+    root=$(mktemp -d) victim=$(mktemp -d)
+    mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates" "$root/etc" "$root/ProgramData"
+    touch "$root/var/lib/dpkg/status"
+    cp /etc/group /etc/gshadow /etc/passwd /etc/shadow /etc/login.defs "$root/etc/"
+    chown 1234:1234 "$victim" && chmod 0700 "$victim"
+    ln -s "$victim" "$root/ProgramData/sfu"
+    if in_scratch_root -i "$deb" || [ "$(stat -c '%u:%g %a' "$victim")" != "1234:1234 700" ]; then
+        echo "a link planted at the cache was followed or accepted" >&2; exit 1
+    fi
+    rm "$root/ProgramData/sfu"
+    in_scratch_root --configure corvaline || { cat "$root.log"; exit 1; }
+    gid=$(grep '^corvaline:' "$root/etc/group" | cut -d: -f3)
+    [ "$(stat -c '%u:%g %a' "$root/ProgramData/sfu")" = "0:$gid 2775" ] || { echo "wrong cache" >&2; exit 1; }
+    in_scratch_root --purge corvaline || { cat "$root.log"; exit 1; }
+    [ ! -e "$root/ProgramData/sfu" ] || { echo "purge kept the cache" >&2; exit 1; }
+    rm -rf --one-file-system "$root" "$victim" "$root.log"
+    echo "Scratch root: a planted link refused, its victim untouched; configured 2775" \
+        "root:corvaline; purged"
+fi
+
 if [ "${CI:-}" != true ]; then
     exit 0
 fi
@@ -37,7 +64,7 @@ if [ "$(id -u)" -ne 0 ]; then
     as_root=(sudo)
 fi
 "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "./$deb" >/dev/null
-[ "$(stat -c '%a %U' /ProgramData/sfu)" = "777 root" ] || { echo "wrong data directory" >&2; exit 1; }
+[ "$(stat -c '%a %U %G' /ProgramData/sfu)" = "2775 root corvaline" ] || { echo "wrong data directory" >&2; exit 1; }
 command=$(sed -n 's/^Exec=//p' /usr/share/applications/org.corvaline.Corvaline.desktop)
 status=0
 QT_QPA_PLATFORM=offscreen timeout 5 "$command" >/dev/null 2>&1 || status=$?

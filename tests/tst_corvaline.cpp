@@ -221,6 +221,7 @@ const ReadRow ReadRows[] = {
     {"no file", QByteArray(), "", Stale, "Could not open SFU datafile"},
     {"empty file", "", "", Stale},
     {"a FIFO is not read", "<fifo>", "", Stale, "Could not open SFU datafile"},
+    {"a link is not read", "<link>", "", Stale, "Could not open SFU datafile"},
     {"245 of -1 skips a station, 0 does not", changed("  245      14     15     -1     17     18     19     20", "245 -1 0 -1 -1 -1 -1 -1"), "San Vito    2024 Oct 14 1000 UTC", "0 39 53 67 96 102 143 263 569|||||||||"},
     {"extra values, word, short row, blank line", changed("  245      14     15     -1     17     18     19     20\n  410      38     39     -1     41     42     43     44\n  610      52     53     -1     55     56     57     58", "245 14 15 -1 17 18 19 20 9 9\n410 abc\n"), All, "14 0 -1 66 95 101 142 262 568|||||||||"},
     {"second table, later issue date", Seed + changed("14     15     -1     17     18     19     20", "-1 77 -1 -1 -1 -1 -1").replace("Oct 14", "Oct 15"), "San Vito    2024 Oct 15 1000 UTC", "77 39 53 67 96 102 143 263 569|||||||||"},
@@ -287,7 +288,9 @@ const Run Runs[] = {
     {"CSV of one observation", "--format csv --observation 5", {}, 0, Header + "Pentiction,2024 Oct 14 2300 UTC,20,44,58,72,101,148,268,574,2,3,9,17,46,64,70,93,93,96,117,118,172,335,1053,43,72,93,103,270\r\n"},
     {"JSON of a JSON file, missing values null", "--format json --observation 1 --file <file>", Products[1], 0, "[\n  {\"station\": \"Penticton\", \"time\": \"2024 Oct 14 2000 UTC\", \"observed\": {\"245\": 20, \"410\": null, \"610\": null"},
     {"CSV quotes a field", "--format csv --file <file>", entry("Sag \\\"Hill\\\", Penticton", T), 0, Header + "\"Sag \"\"Hill\"\", Penticton\",2024 Oct 14 0400 UTC,-1,"},
-    {"control characters are not printed", "--file <file>", entry("A\\u001bB\\u2029C\\u202e", T), 0, "A\ufffdB\ufffdC\ufffd      2024 Oct 14 0400 UTC\n"},
+    {"control characters are not printed", "--file <file>", entry("A\\u001bB\\u2029C\\u202e\xf3\xa0\x81\x81", T), 0, "A\ufffdB\ufffdC\ufffd\ufffd     2024 Oct 14 0400 UTC\n"},
+    {"the log escapes control characters", "--verbose --file <file>", entry("A\\u001b[2JB\xf3\xa0\x81\x81", T), 0, "A\ufffd[2JB\ufffd", "Common Name: A\\u001B[2JB\\U000E0041 Time: 2024-10-14T04:00:00"},
+    {"CSV cells are no formulas", "--format csv --file <file>", entry("=HYPERLINK(1)", T), 0, Header + "'=HYPERLINK(1),2024 Oct 14 0400 UTC,-1,"},
     {"verbose: the log on standard error", "--verbose --observation 0", {}, 0, "Learmonth", "Common Name: Learmonth   Time: 2024 Oct 14 0400 UTC"},
     {"fetch", "--fetch --format csv --observation 0", {}, 0, Header + "Learmonth,2024 Oct 15 0400 UTC,30,38,"},
     {"failed fetch", "--fetch --json", {}, 1, "", "/json/solar-radio-flux.json: HTTP status 404"},
@@ -422,8 +425,9 @@ private Q_SLOTS:
     {
         const ReadRow &row = CurrentRow(ReadRows);
         const QString path = dir.filePath(QTest::currentDataTag());
-        QVERIFY(row.product == "<fifo>" ? mkfifo(QFile::encodeName(path), 0600) == 0
-                                        : row.product.isNull() || WriteFile(path, row.product));
+        QVERIFY(row.product == "<fifo>"   ? mkfifo(QFile::encodeName(path), 0600) == 0
+                : row.product == "<link>" ? QFile::link(cached(0), path)
+                                          : row.product.isNull() || WriteFile(path, row.product));
         int count = 0;
         ResetObservationStore(count);
         std::fill(&IndicesGrid[0][0], &IndicesGrid[0][0] + sizeof IndicesGrid / sizeof(int), 999);
@@ -558,6 +562,8 @@ private Q_SLOTS:
         errStream.flush();
         QVERIFY2(out.left(run.out.size()) == run.out, qPrintable(out));
         QVERIFY2(run.err.isEmpty() ? err.isEmpty() : err.contains(run.err), qPrintable(err));
+        QVERIFY(!out.contains(QChar(0x1b)) && !err.contains(QChar(0x1b)));
+        QVERIFY(run.status == 0 || out.isEmpty());
     }
 
     // Each fault keeps the cache as it was and says why in one line, naming the
