@@ -1,4 +1,5 @@
 #include "Invariants.h"
+#include "data/PrintableText.h"
 #include "report/Report.h"
 
 #include <QJsonArray>
@@ -21,9 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // observation; the JSON is an array of them.
     const QString table = FormatReport(format, 0, count - 1, ReportFormat::Table);
     const QString csv = FormatReport(format, 0, count - 1, ReportFormat::Csv);
-    for (const QChar c : table + csv)
-        REQUIRE((c.category() != QChar::Other_Control && c.category() != QChar::Other_Format) ||
-                c == '\n' || c == '\r');
+    for (const char32_t c : (table + csv).toUcs4())
+        REQUIRE(!IsControlOrFormat(c) || c == '\n' || c == '\r');
     REQUIRE(csv.count("\r\n") == count + 1);
     const QJsonDocument json =
         QJsonDocument::fromJson(FormatReport(format, 0, count - 1, ReportFormat::Json).toUtf8());

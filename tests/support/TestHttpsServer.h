@@ -16,7 +16,6 @@ struct TestResponse
     bool hold = false;       // answered only when release() is called for the path
     QByteArray location;     // a Location header, for redirects
     bool omitLength = false; // the body ends when the connection closes
-    int trickleMs = 0;       // one byte of the body every so many milliseconds
 };
 
 inline QByteArray TestCertificate(const char *name)
@@ -81,8 +80,6 @@ private:
         if (!r.location.isEmpty())
             head += "Location: " + r.location + "\r\n";
         socket->write(head + "\r\n");
-        if (r.trickleMs)
-            return trickle(socket, r.body, r.trickleMs);
         if (r.cut != TestResponse::AfterHeaders)
             socket->write(r.cut == TestResponse::Whole ? r.body : r.body.left(r.body.size() / 2));
         if (r.cut != TestResponse::ResetMidBody)
@@ -92,16 +89,6 @@ private:
             setsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &now, sizeof now);
             socket->abort();
         });
-    }
-
-    static void trickle(QTcpSocket *socket, const QByteArray &body, int intervalMs)
-    {
-        auto *timer = new QTimer(socket);
-        QObject::connect(timer, &QTimer::timeout, socket, [socket, body, sent = 0]() mutable {
-            if (sent < body.size())
-                socket->write(body.mid(sent++, 1));
-        });
-        timer->start(intervalMs);
     }
 
     QSslServer server;
