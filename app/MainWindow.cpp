@@ -4,10 +4,43 @@
 #include "data/TextFluxReader.h"
 #include "ui/MainWindowUi.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QFontMetrics>
 #include <initializer_list>
 
 namespace {
-const char WindowTitle[] = "Corvaline (v1.02 Oct 14, 2024)";
+const char WindowTitle[] = QT_TRANSLATE_NOOP("MainWindow", "Corvaline (v1.02 Oct 14, 2024)");
+
+// What the empty observation list says in place of an observation.
+const char NoProductText[] = QT_TRANSLATE_NOOP("MainWindow", "No product cached yet: press Update");
+const char UnreadableText[] =
+    QT_TRANSLATE_NOOP("MainWindow", "The cached product could not be read (see the log)");
+const char NoObservationsText[] =
+    QT_TRANSLATE_NOOP("MainWindow", "The cached product holds no observations");
+const char UpdateFailedText[] = QT_TRANSLATE_NOOP(
+    "MainWindow", "Update failed and no readable product is cached (see the log)");
+
+// Room that a figure leaves free in its field, for the button's frame.
+constexpr int FigureMargin = 4;
+constexpr qreal SmallestFigurePointSize = 5;
+
+QString translated(const char *text)
+{
+    return QCoreApplication::translate("MainWindow", text);
+}
+
+// A figure wider than its fixed field is shown whole in a smaller font; one that
+// fits keeps the field's own font.
+void fitFigure(QPushButton *display, const QFont &fieldFont)
+{
+    QFont font = fieldFont;
+    const int room = display->width() - FigureMargin;
+    while (font.pointSizeF() > SmallestFigurePointSize &&
+           QFontMetrics(font).horizontalAdvance(display->text()) > room)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    display->setFont(font);
+}
 
 struct StyleGroup
 {
@@ -39,7 +72,7 @@ MainWindow::MainWindow(const ServiceLocations &locations, QWidget *parent)
     downloader.setBodyCheck(DownloadedProductRefusal);
     downloader.setWriteRefusalHint(QString::fromLatin1(CacheGroupHint));
     ui->setupUi(this);
-    setWindowTitle(QString::fromLatin1(WindowTitle));
+    setWindowTitle(translated(WindowTitle));
     connect(ui->UpdateButton, SIGNAL(pressed()), this, SLOT(UpdateButtonPressed()));
     connect(ui->SfuSelections, SIGNAL(currentIndexChanged(int)), this,
             SLOT(SfuSelectionChanged(int)));
@@ -47,10 +80,12 @@ MainWindow::MainWindow(const ServiceLocations &locations, QWidget *parent)
     bindFluxDisplays();
     ui->DataSourceUrl->setCurrentIndex(TextSource);
     ResetObservationStore(ObservationCount);
+    int read = -1;
     if (ui->DataSourceUrl->currentIndex() == TextSource)
-        ReadTextFluxData();
+        read = ReadTextFluxData();
     else if (ui->DataSourceUrl->currentIndex() == JsonSource)
-        ReadJsonFluxData();
+        read = ReadJsonFluxData();
+    explainEmptyList(TextSource, read, false);
     RefreshFluxDisplays();
 }
 
@@ -70,8 +105,10 @@ void MainWindow::applyStyleSheets()
 void MainWindow::bindFluxDisplays()
 {
     const auto frequencies = FluxDisplayFrequencies();
-    for (std::size_t i = 0; i < frequencies.size(); ++i)
+    for (std::size_t i = 0; i < frequencies.size(); ++i) {
         fluxDisplays[i] = findChild<QPushButton *>(FluxDisplayName(frequencies[i]));
+        fluxDisplayFonts[i] = fluxDisplays[i]->font();
+    }
 }
 
 int MainWindow::ReadTextFluxData()
@@ -97,8 +134,10 @@ void MainWindow::RefreshFluxDisplays()
     if (!record)
         return;
     const auto texts = FluxDisplayTexts(*record);
-    for (std::size_t i = 0; i < texts.size(); ++i)
+    for (std::size_t i = 0; i < texts.size(); ++i) {
         fluxDisplays[i]->setText(texts[i].text);
+        fitFigure(fluxDisplays[i], fluxDisplayFonts[i]);
+    }
 }
 
 void MainWindow::UpdateButtonPressed()
@@ -135,8 +174,12 @@ void MainWindow::completeUpdate(DataSourceIndex source, const char *completionSl
         return;
     if (!delivered || source == lastPressedSource) {
         ui->SfuSelections->clear();
+        // A combo box with a placeholder would not make the first item current.
+        ui->SfuSelections->setPlaceholderText(QString());
         ObservationCount = 0;
-        if (readProduct(source) == 0)
+        const int read = readProduct(source);
+        explainEmptyList(source, read, delivered);
+        if (read == 0)
             RefreshFluxDisplays();
     }
     disconnect(&downloader, SIGNAL(done()), this, completionSlot);
@@ -145,6 +188,20 @@ void MainWindow::completeUpdate(DataSourceIndex source, const char *completionSl
 int MainWindow::readProduct(DataSourceIndex source)
 {
     return source == TextSource ? ReadTextFluxData() : ReadJsonFluxData();
+}
+
+// The empty list says why it is empty: nothing cached yet, a product that could
+// not be read or holds nothing, or an Update that failed (its line is in the log).
+void MainWindow::explainEmptyList(DataSourceIndex source, int readResult, bool afterUpdate)
+{
+    if (ObservationCount > 0)
+        return;
+    const QFileInfo cached(locations.localPathOf(source == TextSource ? TextProduct : JsonProduct));
+    const char *reason = afterUpdate && !downloader.lastFailure().isEmpty() ? UpdateFailedText
+                         : !cached.exists() && !cached.isSymLink()          ? NoProductText
+                         : readResult != 0                                  ? UnreadableText
+                                                                            : NoObservationsText;
+    ui->SfuSelections->setPlaceholderText(translated(reason));
 }
 
 void MainWindow::SfuSelectionChanged(int index)

@@ -5,6 +5,7 @@
 #include "flux/FluxDisplays.h"
 #include "net/FileDownload.h"
 
+#include <QFont>
 #include <QMainWindow>
 #include <array>
 
@@ -43,6 +44,7 @@ private:
     void bindFluxDisplays();
     void completeUpdate(DataSourceIndex source, const char *completionSlot);
     int readProduct(DataSourceIndex source);
+    void explainEmptyList(DataSourceIndex source, int readResult, bool afterUpdate);
     void appendObservationItem(int index, const char *itemText) override;
 
     int ObservationCount = 0;
@@ -51,5 +53,6 @@ private:
 
     const ServiceLocations locations;
     std::array<QPushButton *, FluxDisplayCount> fluxDisplays{};
+    std::array<QFont, FluxDisplayCount> fluxDisplayFonts{};
     DataSourceIndex lastPressedSource = TextSource;
 };

@@ -151,6 +151,7 @@ QByteArray ReadIndicesTable(QIODevice &in)
 
 void BuildStationRecords(const QByteArray &issueDate, int &observationCount, ObservationSink &sink)
 {
+    const std::size_t cutBytes = std::min<std::size_t>(issueDate.size(), IssueDatePartBytes);
     const std::size_t datePart =
         Utf8PrefixLength(issueDate.constData(), issueDate.size(), IssueDatePartBytes);
     for (int column = 1; column < IndicesGridColumns; ++column) {
@@ -164,6 +165,9 @@ void BuildStationRecords(const QByteArray &issueDate, int &observationCount, Obs
         WriteFixedText(record.name, station.name);
         std::memset(record.timeText, 0, FixedTextSize);
         std::memcpy(record.timeText, issueDate.constData(), datePart);
+        // A character that the cut would split is left out, and blanks take its
+        // bytes, so that the station's time still follows the date.
+        std::memset(record.timeText + datePart, ' ', cutBytes - datePart);
         std::memcpy(record.timeText + IssueDatePartBytes, station.time, std::strlen(station.time));
         for (int k = 0; k < StationFrequencyCount; ++k)
             record.slots[k].flux = IndicesGrid[k][column];

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(cmake make g++ qt6-base-dev libgl-dev libssl3 openssl fonts-dejavu-core)
 for need in "$@"; do
     case "$need" in
-    test) packages+=(clang-14 libclang-rt-14-dev) ;;
+    test) packages+=(clang-14 libclang-rt-14-dev qt6-tools-dev qt6-l10n-tools) ;;
     bench) packages+=(libbenchmark-dev time) ;;
     package) packages+=(dpkg-dev file desktop-file-utils appstream lintian) ;;
     esac

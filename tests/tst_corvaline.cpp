@@ -8,6 +8,7 @@
 
 #include <QBuffer>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QMetaMethod>
 #include <QProcess>
 #include <QPushButton>
@@ -85,6 +86,18 @@ QByteArray entry(const QByteArray &name, const QByteArray &tag, const QByteArray
     return "[{\"common_name\":\"" + name + "\",\"time_tag\":\"" + tag + "\",\"details\":[" +
            (objects.isEmpty() ? details : objects.join(',')) + "]}]";
 }
+
+// Start-up rows: the name, then the placeholder of the empty list or the figures shown.
+const QString Placeholders[][2] = {
+    {"text product cached", ""},
+    {"only the JSON product cached", "No product cached yet: press Update"},
+    {"a directory at the text product", "The cached product could not be read (see the log)"},
+    {"an empty text product", "The cached product holds no observations"},
+    {"a burst of 2656308 sfu", "2656308 38 52 66 95 142 262 568 -1 -1 -1 22479632 40 58 64 87 87 "
+                               "89 111 112 166 329 1052 47 66 87 97 264"},
+    {"", "Update failed and no readable product is cached (see the log)"}};
+const QByteArray StartProducts[] = {
+    IndicesProduct(), {}, {}, "", changed("      14     15", " 2656308     15")};
 
 const QByteArray Paths[] = {"/text/current-space-weather-indices.txt",
                             "/json/solar-radio-flux.json"};
@@ -220,7 +233,7 @@ const ReadRow ReadRows[] = {
     {"8-bit bytes like a lead at the date cut", changed(" 0530", "\xe9\xb0x"), sixStations("2024 Oct 14\ufffd").replace("\ufffd ", "\ufffd"), WorkedRecord},
     {"invalid lead byte at the date cut", changed(" 0530", "\xc0\x80"), sixStations("2024 Oct 14\ufffd").replace("\ufffd ", "\ufffd"), WorkedRecord},
     {"character ending at the date cut", changed("14 0530", "\xe0\xa4\x85\x80"), sixStations("2024 Oct \u0905").replace("\u0905 ", "\u0905"), WorkedRecord},
-    {"UTF-8 character at the date cut", changed(" 0530", "\xc3\xa9 0530"), DateOnly, WorkedRecord},
+    {"UTF-8 character across the date cut keeps the time", changed(" 0530", "\xc3\xa9 0530"), All, WorkedRecord},
     {"short issue date ends the time", ":Issued: 2024 Oct\n" + changed(":Issued: 2024 Oct 14 0530 UTC\n", ""), sixStations("2024 Oct", false), WorkedRecord},
     {"issue line ends before column 9", changed(": 2024 Oct 14 0530 UTC", ":"), sixStations("", false), WorkedRecord},
     {"last line without line end", changed(":Issued: 2024 Oct 14 0530 UTC\n", "") + ":Issued: 2024 Oct 14", DateOnly, WorkedRecord},
@@ -437,15 +450,18 @@ private Q_SLOTS:
     // displays follow the selection, and indexes outside the records change nothing.
     void startup_data()
     {
-        QTest::addColumn<int>("cached"); // the cached product
-        QTest::newRow("only the JSON product cached") << 1;
-        QTest::newRow("text product cached") << 0;
+        QTest::addColumn<int>("cached"); // 0 the seed, else a row of Placeholders
+        for (int row = 0; row < 5; ++row)
+            QTest::newRow(qPrintable(Placeholders[row][0])) << row;
     }
     void startup()
     {
         QFETCH(int, cached);
-        QVERIFY(cached == 0 ||
-                (QFile::remove(this->cached(0)) && WriteFile(this->cached(1), Products[1])));
+        const QString text = this->cached(0);
+        const bool listed = cached == 0 || cached == 4;
+        QVERIFY(QFile::remove(text) && WriteFile(this->cached(1), Products[1]));
+        QVERIFY(cached == 1 ||
+                (cached == 2 ? QDir().mkdir(text) : WriteFile(text, StartProducts[cached])));
         TestHttpsServer server;
         MessageCapture log;
         MainWindow window(at(server));
@@ -460,12 +476,36 @@ private Q_SLOTS:
         for (QWidget *widget : window.findChildren<QWidget *>())
             styled += !widget->styleSheet().isEmpty();
         QCOMPARE(styled, 44);
-        QCOMPARE(shown(window), cached ? QString(27, ' ') : FluxRows[0].expected);
-        QCOMPARE(window.observationCount(), cached ? 0 : 6);
-        QCOMPARE(log.lines.contains("Could not open SFU datafile"), cached != 0);
-        window.findChild<QComboBox *>("SfuSelections")->addItem("beyond the records in use");
+        QCOMPARE(shown(window), cached == 4 ? Placeholders[4][1]
+                                : listed    ? FluxRows[0].expected
+                                            : QString(27, ' '));
+        QCOMPARE(window.observationCount(), listed ? 6 : 0);
+        QCOMPARE(log.lines.contains("Could not open SFU datafile"), cached == 1 || cached == 2);
+        auto *list = window.findChild<QComboBox *>("SfuSelections");
+        QCOMPARE(list->placeholderText(), listed ? QString() : Placeholders[cached][1]);
+        // Every figure whole in its field; those of up to five digits in the field's own font.
+        for (QPushButton *display :
+             window.findChildren<QPushButton *>(QRegularExpression("^Flux_"))) {
+            const int width = QFontMetrics(display->font()).horizontalAdvance(display->text());
+            QVERIFY2(width <= display->width() - 4 &&
+                         (display->font().pointSize() == 10) == (display->text().size() <= 5),
+                     qPrintable(display->text()));
+        }
+        // Every text the window shows is in the catalogue for translators.
+        const QByteArray catalogue = ReadFile(CORVALINE_SOURCE_DIR "/translations/corvaline.ts");
+        QStringList texts = {
+            window.windowTitle(), window.findChild<QPushButton *>("UpdateButton")->text(),
+            Placeholders[1][1],   Placeholders[2][1],
+            Placeholders[3][1],   Placeholders[5][1]};
+        for (QPushButton *label : window.findChildren<QPushButton *>(
+                 QRegularExpression("^(Button_|Ips|DataSource|AmateurBands|MiscBands)")))
+            texts << label->text();
+        for (const QString &shownText : texts)
+            QVERIFY2(catalogue.contains("<source>" + shownText.toUtf8() + "</source>"),
+                     qPrintable(shownText));
+        list->addItem("beyond the records in use");
         const QString fifth = shown(window, 5);
-        QCOMPARE(fifth.left(6), QString(cached ? "      " : "20 44 "));
+        QCOMPARE(fifth.left(6), QString(listed ? "20 44 " : "      "));
         for (int outside : {-1, 6})
             QCOMPARE(shown(window, outside), fifth);
         QTest::qWait(20);
