@@ -144,7 +144,8 @@ QByteArray DisplayTimeFromTag(const char *timeTag)
     return QByteArray(text, sizeof text - 1);
 }
 
-int ReadJsonFluxDocument(const QByteArray &json, int &observationCount, ObservationSink &sink)
+int ReadJsonFluxDocument(const QByteArray &json, int &observationCount, ObservationSink &sink,
+                         qsizetype *entryCount)
 {
     const QJsonDocument document = QJsonDocument::fromJson(json);
     if (document.isNull()) {
@@ -156,6 +157,8 @@ int ReadJsonFluxDocument(const QByteArray &json, int &observationCount, Observat
         return -1;
     }
     const QJsonArray entries = document.array();
+    if (entryCount)
+        *entryCount = entries.size();
     // As the debug stream spaces "Solar Flux Data array contains ", the count and " items".
     qDebug("Solar Flux Data array contains  %lld  items", static_cast<long long>(entries.size()));
     if (entries.isEmpty()) {
@@ -195,9 +198,10 @@ QByteArray JsonProductText(const QByteArray &bytes)
     return QTextStream(&buffer).readAll().toUtf8();
 }
 
-int ReadJsonFluxDevice(QIODevice &in, int &observationCount, ObservationSink &sink)
+int ReadJsonFluxDevice(QIODevice &in, int &observationCount, ObservationSink &sink,
+                       qsizetype *entryCount)
 {
-    return ReadJsonFluxDocument(JsonProductText(in.readAll()), observationCount, sink);
+    return ReadJsonFluxDocument(JsonProductText(in.readAll()), observationCount, sink, entryCount);
 }
 
 bool IsJsonArrayProduct(const QByteArray &bytes)

@@ -21,11 +21,15 @@ int SlotForJsonFrequency(int frequency);
 // month outside 01-12 gives the tag itself, cut to 20 characters.
 QByteArray DisplayTimeFromTag(const char *timeTag);
 
-// Reads a document already in memory: 0 when it held at least one entry.
-int ReadJsonFluxDocument(const QByteArray &json, int &observationCount, ObservationSink &sink);
+// Reads a document already in memory: 0 when it held at least one entry. The
+// store keeps the first ObservationCapacity entries; `entryCount`, when given,
+// receives how many the document holds.
+int ReadJsonFluxDocument(const QByteArray &json, int &observationCount, ObservationSink &sink,
+                         qsizetype *entryCount = nullptr);
 
 // Reads the document as text (UTF-8, bytes that are not become U+FFFD).
-int ReadJsonFluxDevice(QIODevice &in, int &observationCount, ObservationSink &sink);
+int ReadJsonFluxDevice(QIODevice &in, int &observationCount, ObservationSink &sink,
+                       qsizetype *entryCount = nullptr);
 
 // The product as UTF-8 text: bytes that are not UTF-8 become U+FFFD.
 QByteArray JsonProductText(const QByteArray &bytes);

@@ -64,6 +64,12 @@ bool contains(Line line, const char *marker)
     return line.find(marker) != Line::npos;
 }
 
+QByteArray textAfter(Line line, const char *marker)
+{
+    const Line rest = line.substr(line.find(marker) + std::strlen(marker));
+    return QByteArray(rest.data(), qsizetype(rest.size())).trimmed();
+}
+
 // The text from column 9 to the line end or a zero byte; only its date part is
 // ever used, and BuildStationRecords cuts that.
 QByteArray issueDateFrom(Line line)
@@ -130,7 +136,7 @@ int ParseIntToken(std::string_view token)
     return static_cast<int>(negative ? -value : value);
 }
 
-QByteArray ReadIndicesTable(QIODevice &in)
+QByteArray ReadIndicesTable(QIODevice &in, QByteArray *tableDate)
 {
     ResetIndicesGrid();
     const QByteArray text = in.readAll();
@@ -143,8 +149,11 @@ QByteArray ReadIndicesTable(QIODevice &in)
             continue;
         if (contains(line, ":Issued:"))
             issueDate = issueDateFrom(line);
-        else if (contains(line, ":Solar_Radio_Flux:"))
+        else if (contains(line, ":Solar_Radio_Flux:")) {
+            if (tableDate)
+                *tableDate = textAfter(line, ":Solar_Radio_Flux:");
             readFluxTableRows(lines);
+        }
     }
     return issueDate;
 }

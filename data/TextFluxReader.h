@@ -20,8 +20,10 @@ extern const std::array<StationColumn, IndicesGridColumns - 1> StationColumns;
 
 // Resets IndicesGrid, reads the text product into it and returns its issue date
 // text (empty when the product has no ":Issued:" line). Cells the product does
-// not supply stay -1: nothing of an earlier read is carried over.
-QByteArray ReadIndicesTable(QIODevice &in);
+// not supply stay -1: nothing of an earlier read is carried over. `tableDate`,
+// when given, receives what the table's marker line holds after the marker: the
+// date of the table's columns in today's layout ("2025 Dec 24").
+QByteArray ReadIndicesTable(QIODevice &in, QByteArray *tableDate = nullptr);
 
 // Turns every station column with a 245 MHz value into one record and one item.
 void BuildStationRecords(const QByteArray &issueDate, int &observationCount, ObservationSink &sink);

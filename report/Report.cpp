@@ -2,63 +2,140 @@
 
 #include "data/JsonFluxReader.h"
 #include "data/PrintableText.h"
+#include "data/Stations.h"
 #include "data/TextFluxReader.h"
 #include "flux/FluxDisplays.h"
 
 #include <QBuffer>
+#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QRegularExpression>
 
 namespace {
+constexpr int Slot2800 = 5;
+const char ObservationKind[] = "observation";
+const char MeasurementKind[] = "10.7 cm";
+
 class NullSink : public ObservationSink
 {
 public:
     void appendObservationItem(int, const char *) override {}
 };
 
-struct Observation
+// One line of the report: a record of the store, or a 10.7 cm measurement of a
+// column that is no record (observed 2800 MHz and nothing else).
+struct Entry
 {
-    QString station, time;
-    std::array<FluxFigure, FluxDisplayCount> figures;
+    QString station, time, timeUtc, kind;
+    QList<FluxFigure> observed, estimated;
+    QStringList quality; // a flag per station frequency, or empty
 };
 
-// A station and time as the window's list shows them, without the characters
-// with which a product could drive a terminal or reorder what it shows.
+// A product's text as the window's list shows it, without the characters with
+// which a product could drive a terminal or reorder what it shows.
 QString printable(const QByteArray &bytes)
 {
     return ReplacedControls(QString::fromUtf8(bytes).trimmed());
 }
 
-Observation observation(ProductFormat source, int index)
-{
-    const ObservationRecord &record = ObservationRecords[index];
-    const QByteArray time =
-        source == ProductFormat::Json ? DisplayTimeFromTag(record.timeText) : record.timeText;
-    return {printable(record.name), printable(time), FluxFigures(record)};
-}
-
-// The figures of one group, observed or estimated, in order.
-QList<FluxFigure> group(const Observation &o, bool observed)
+// The observed figures in frequency order, 2800 MHz among them when measured.
+QList<FluxFigure> observedFigures(const ObservationRecord &record)
 {
     QList<FluxFigure> figures;
-    for (const FluxFigure &figure : o.figures)
-        if (figure.observed == observed)
+    for (const FluxFigure &figure : FluxFigures(record))
+        if (figure.observed)
             figures << figure;
+    if (record.slots[Slot2800].flux != MissingValue)
+        figures.insert(5, {2800, record.slots[Slot2800].flux, true});
     return figures;
 }
 
-QString table(const Observation &o)
+Entry recordEntry(ProductFormat source, const ProductRead &read, int index, int column)
 {
-    QString text = o.station.leftJustified(11) + ' ' + o.time + '\n';
+    const ObservationRecord &record = ObservationRecords[index];
+    Entry entry;
+    entry.station = CanonicalStationName(printable(record.name));
+    const bool json = source == ProductFormat::Json;
+    entry.time = printable(json ? DisplayTimeFromTag(record.timeText) : record.timeText);
+    entry.timeUtc =
+        json ? TagTimeUtc(record.timeText) : ColumnTimeUtc(read, StationColumns[column - 1].time);
+    entry.kind = ObservationKind;
+    entry.observed = observedFigures(record);
+    for (const FluxFigure &figure : FluxFigures(record))
+        if (!figure.observed)
+            entry.estimated << figure;
+    for (const FrequencySlot &slot : record.slots)
+        entry.quality << QualityFlag(printable(slot.quality));
+    return entry;
+}
+
+Entry measurementEntry(const ProductRead &read, int column)
+{
+    const StationColumn &station = StationColumns[column - 1];
+    const QByteArray date = read.issued.left(
+        qsizetype(Utf8PrefixLength(read.issued.constData(), std::size_t(read.issued.size()), 12)));
+    Entry entry;
+    entry.station = CanonicalStationName(QString::fromLatin1(station.name));
+    entry.time = printable(date.leftJustified(12) + station.time);
+    entry.timeUtc = ColumnTimeUtc(read, station.time);
+    entry.kind = MeasurementKind;
+    entry.observed = {{2800, IndicesGrid[Slot2800][column], true}};
+    entry.quality = QStringList(StationFrequencyCount, QString());
+    return entry;
+}
+
+// The grid column of each record of a text product, in record order.
+QList<int> recordColumns()
+{
+    QList<int> columns;
+    for (int column = 1; column < IndicesGridColumns; ++column)
+        if (IndicesGrid[0][column] != MissingValue)
+            columns << column;
+    return columns;
+}
+
+QList<Entry> entries(ProductFormat source, const ProductRead &read, int first, int last,
+                     bool measurements)
+{
+    const QList<int> columns = source == ProductFormat::Text ? recordColumns() : QList<int>();
+    QList<Entry> list;
+    for (int i = first; i <= last; ++i)
+        list << recordEntry(source, read, i, columns.value(i, 1));
+    if (measurements && source == ProductFormat::Text)
+        for (int column = 1; column < IndicesGridColumns; ++column)
+            if (IndicesGrid[0][column] == MissingValue &&
+                IndicesGrid[Slot2800][column] != MissingValue)
+                list << measurementEntry(read, column);
+    return list;
+}
+
+// Columns as wide as the widest figure or frequency and a blank, at least six.
+int columnWidth(const QList<FluxFigure> &figures)
+{
+    qsizetype width = 5;
+    for (const FluxFigure &figure : figures)
+        width = std::max({width, QString::number(figure.frequencyMHz).size(),
+                          QString::number(figure.value).size()});
+    return int(width) + 1;
+}
+
+QString table(const Entry &e)
+{
+    QString text = e.station.leftJustified(11) + ' ' + e.time;
+    if (e.kind == MeasurementKind)
+        return text + "   " + MeasurementKind + "   " + QString::number(e.observed[0].value) +
+               " sfu\n";
+    text += '\n';
+    const int width = columnWidth(e.observed + e.estimated);
     for (const bool observed : {true, false}) {
-        const QList<FluxFigure> figures = group(o, observed);
+        const QList<FluxFigure> &figures = observed ? e.observed : e.estimated;
         for (int row = 0; row < figures.size(); row += 10) {
             QString mhz = QString(row ? "" : observed ? "observed" : "estimated").leftJustified(11);
             QString sfu(11, ' ');
             for (const FluxFigure &figure : figures.mid(row, 10)) {
-                mhz += QString::number(figure.frequencyMHz).rightJustified(6);
-                sfu += QString::number(figure.value).rightJustified(6);
+                mhz += QString::number(figure.frequencyMHz).rightJustified(width);
+                sfu += QString::number(figure.value).rightJustified(width);
             }
             text += "  " + mhz + " MHz\n  " + sfu + " sfu\n";
         }
@@ -79,26 +156,97 @@ QString csvField(const QString &text)
     return '"' + QString(field).replace('"', "\"\"") + '"';
 }
 
+QStringList csvHeader()
+{
+    QStringList header = {"station", "time"};
+    for (const FluxFigure &figure : FluxFigures(ObservationRecord{}))
+        header
+            << QString(figure.observed ? "observed_%1" : "estimated_%1").arg(figure.frequencyMHz);
+    header << "time_utc"
+           << "kind"
+           << "observed_2800";
+    for (int frequency : StationFrequencies)
+        header << QString("quality_%1").arg(frequency);
+    return header;
+}
+
+QString csv(const Entry &e)
+{
+    QStringList fields = {csvField(e.station), csvField(e.time)};
+    const bool record = e.kind == ObservationKind;
+    QString observed2800;
+    for (const FluxFigure &figure : e.observed)
+        if (figure.frequencyMHz == 2800)
+            observed2800 = QString::number(figure.value);
+        else
+            fields << QString::number(figure.value);
+    for (const FluxFigure &figure : e.estimated)
+        fields << QString::number(figure.value);
+    for (int i = int(fields.size()); !record && i < 2 + FluxDisplayCount; ++i)
+        fields << QString();
+    fields << e.timeUtc << e.kind << observed2800;
+    for (const QString &flag : e.quality)
+        fields << csvField(flag);
+    return fields.join(',');
+}
+
 QString jsonString(const QString &text)
 {
     const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
     return QString::fromUtf8(array.mid(1, array.size() - 2));
 }
 
-QString json(const Observation &o)
+QString jsonValue(const QString &text)
 {
-    QString text = "{\"station\": " + jsonString(o.station) + ", \"time\": " + jsonString(o.time);
-    for (const bool observed : {true, false}) {
-        QStringList figures;
-        for (const FluxFigure &figure : group(o, observed))
-            figures << QString("\"%1\": %2")
-                           .arg(figure.frequencyMHz)
-                           .arg(figure.value == MissingValue ? QString("null")
-                                                             : QString::number(figure.value));
-        text += QString(observed ? ", \"observed\": {" : ", \"estimated\": {") +
-                figures.join(", ") + '}';
-    }
-    return text + '}';
+    return text.isEmpty() ? QString("null") : jsonString(text);
+}
+
+QString jsonFigures(const QList<FluxFigure> &figures)
+{
+    QStringList pairs;
+    for (const FluxFigure &figure : figures)
+        pairs << QString("\"%1\": %2")
+                     .arg(figure.frequencyMHz)
+                     .arg(figure.value == MissingValue ? QString("null")
+                                                       : QString::number(figure.value));
+    return '{' + pairs.join(", ") + '}';
+}
+
+QString json(const Entry &e)
+{
+    QString text = "{\"station\": " + jsonString(e.station) + ", \"time\": " + jsonString(e.time);
+    if (e.kind == MeasurementKind)
+        return text + ", \"time_utc\": " + jsonValue(e.timeUtc) +
+               ", \"kind\": " + jsonString(e.kind) + ", \"observed\": " + jsonFigures(e.observed) +
+               '}';
+    QStringList quality;
+    for (int k = 0; k < StationFrequencyCount; ++k)
+        quality << QString("\"%1\": %2").arg(StationFrequencies[k]).arg(jsonValue(e.quality[k]));
+    return text + ", \"observed\": " + jsonFigures(e.observed) +
+           ", \"estimated\": " + jsonFigures(e.estimated) +
+           ", \"time_utc\": " + jsonValue(e.timeUtc) + ", \"kind\": " + jsonString(e.kind) +
+           ", \"quality\": {" + quality.join(", ") + "}}";
+}
+
+// "2025 Dec 24" and, when `withTime`, "0530" after it.
+QDateTime productDateTime(const QByteArray &text, bool withTime)
+{
+    static const QRegularExpression pattern(
+        "^(\\d{4}) ([A-Z][a-z]{2}) (\\d{1,2})(?: (\\d\\d)(\\d\\d))?");
+    const QRegularExpressionMatch match = pattern.match(QString::fromLatin1(text));
+    int month = 0;
+    while (match.hasMatch() && month < 12 && match.captured(2) != MonthAbbreviations[month])
+        ++month;
+    const QDate date(match.captured(1).toInt(), month + 1, match.captured(3).toInt());
+    const QTime time(match.captured(4).toInt(), match.captured(5).toInt());
+    if (!match.hasMatch() || month == 12 || (withTime && match.captured(4).isEmpty()))
+        return QDateTime();
+    return QDateTime(date, withTime ? time : QTime(0, 0), Qt::UTC);
+}
+
+QString isoUtc(const QDateTime &time)
+{
+    return time.isValid() ? time.toString("yyyy-MM-ddTHH:mm:ss") + 'Z' : QString();
 }
 } // namespace
 
@@ -110,45 +258,63 @@ ProductFormat DetectProductFormat(const QByteArray &product)
                                                          : ProductFormat::Text;
 }
 
-int ReadProduct(const QByteArray &product, ProductFormat format, int &count)
+int ReadProduct(const QByteArray &product, ProductFormat format, ProductRead &read)
 {
     QByteArray bytes = product;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     NullSink sink;
-    count = 0;
+    read = ProductRead();
+    ResetObservationStore(read.count);
     if (format == ProductFormat::Json)
-        return ReadJsonFluxDevice(buffer, count, sink);
-    BuildStationRecords(ReadIndicesTable(buffer), count, sink);
+        return ReadJsonFluxDevice(buffer, read.count, sink, &read.entries);
+    read.issued = ReadIndicesTable(buffer, &read.tableDate);
+    BuildStationRecords(read.issued, read.count, sink);
     if (VerboseLogging)
-        DumpObservations(count);
+        DumpObservations(read.count);
     return 0;
 }
 
-QString FormatReport(ProductFormat source, int first, int last, ReportFormat format)
+QString FormatReport(ProductFormat source, const ProductRead &read, int first, int last,
+                     bool measurements, ReportFormat format)
 {
     QStringList parts;
-    if (format == ReportFormat::Csv) {
-        QStringList header = {"station", "time"};
-        for (const FluxFigure &figure : FluxFigures(ObservationRecords[first]))
-            header << QString(figure.observed ? "observed_%1" : "estimated_%1")
-                          .arg(figure.frequencyMHz);
-        parts << header.join(',');
-    }
-    for (int i = first; i <= last; ++i) {
-        const Observation o = observation(source, i);
-        if (format == ReportFormat::Table) {
-            parts << table(o);
-        } else if (format == ReportFormat::Json) {
-            parts << "  " + json(o);
-        } else {
-            QStringList fields = {csvField(o.station), csvField(o.time)};
-            for (const FluxFigure &figure : o.figures)
-                fields << QString::number(figure.value);
-            parts << fields.join(',');
-        }
-    }
+    if (format == ReportFormat::Csv)
+        parts << csvHeader().join(',');
+    for (const Entry &entry : entries(source, read, first, last, measurements))
+        parts << (format == ReportFormat::Table  ? table(entry)
+                  : format == ReportFormat::Json ? "  " + json(entry)
+                                                 : csv(entry));
     if (format == ReportFormat::Json)
         return "[\n" + parts.join(",\n") + "\n]\n";
     return format == ReportFormat::Csv ? parts.join("\r\n") + "\r\n" : parts.join('\n');
+}
+
+QString ColumnTimeUtc(const ProductRead &read, const QByteArray &columnTime)
+{
+    const QTime time(columnTime.left(2).toInt(), columnTime.mid(2, 2).toInt());
+    const QDateTime table = productDateTime(read.tableDate, false);
+    if (table.isValid())
+        return isoUtc(QDateTime(table.date(), time, Qt::UTC));
+    const QDateTime issued = productDateTime(read.issued, true);
+    if (!issued.isValid())
+        return QString();
+    const int daysBack = time > issued.time() ? 1 : 0;
+    return isoUtc(QDateTime(issued.date().addDays(-daysBack), time, Qt::UTC));
+}
+
+QString TagTimeUtc(const QByteArray &timeTag)
+{
+    const QDateTime local =
+        QDateTime::fromString(QString::fromLatin1(timeTag.left(19)), Qt::ISODate);
+    return local.isValid() ? isoUtc(QDateTime(local.date(), local.time(), Qt::UTC)) : QString();
+}
+
+QString QualityFlag(const QString &quality)
+{
+    const QString words = quality.toLower().simplified();
+    for (const char *word : {"burst", "interference", "weather", "good"})
+        if (words.contains(QLatin1String(word)))
+            return QString::fromLatin1(word);
+    return words.contains("unknown") ? QString("unknown cause") : quality.simplified();
 }

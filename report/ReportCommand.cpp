@@ -116,15 +116,22 @@ int RunReport(const QStringList &arguments, const ServiceLocations &locations, Q
         // A cached product is read only as a regular file, never through a link.
         const ProductLinks links = parser.isSet(file) ? ProductLinks::Follow : ProductLinks::Refuse;
         QByteArray bytes;
-        int count = 0;
+        ProductRead read;
         if (!ReadProductFile(path, bytes, links)) {
             err << "corvaline-report: cannot read " << path
-                << ": no such file, or not a regular file of at most 16 MiB\n";
+                << ": no such file, or not a regular file of at most 16 MiB";
+            // Only the JSON product cached: the window's default text one is not.
+            QByteArray json;
+            if (&product == &TextProduct && !parser.isSet(file) &&
+                ReadProductFile(locations.localPathOf(JsonProduct), json))
+                err << "; the JSON product is cached: use --json";
+            err << "\n";
         } else {
             const ProductFormat source = parser.isSet(file)   ? DetectProductFormat(bytes)
                                          : parser.isSet(json) ? ProductFormat::Json
                                                               : ProductFormat::Text;
-            if (ReadProduct(bytes, source, count) != 0)
+            const int count = ReadProduct(bytes, source, read) == 0 ? read.count : -1;
+            if (count < 0)
                 err << "corvaline-report: " << path << " is not a JSON array of observations\n";
             else if (count == 0)
                 err << "corvaline-report: " << path << " holds no observations\n";
@@ -132,8 +139,11 @@ int RunReport(const QStringList &arguments, const ServiceLocations &locations, Q
                 err << "corvaline-report: there is no observation " << wanted << "; " << path
                     << " holds " << count << ", from 0 to " << count - 1 << "\n";
             else {
-                out << FormatReport(source, qMax(wanted, 0), wanted < 0 ? count - 1 : wanted,
-                                    ReportFormat(reportFormat));
+                out << FormatReport(source, read, qMax(wanted, 0), wanted < 0 ? count - 1 : wanted,
+                                    wanted < 0, ReportFormat(reportFormat));
+                if (read.entries > count)
+                    err << "corvaline-report: " << path << " holds " << read.entries
+                        << " observations, the newest " << count << " are read\n";
                 status = 0;
             }
         }

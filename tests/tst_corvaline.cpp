@@ -178,7 +178,7 @@ struct Fault
     const char *reason; // in the one log line or the report's message, or nullptr for none
     // clang-format off
     enum Kind { Plain, RefuseWrites, DiskFull, Stall, Deadline, PlantedLink, PlantedFifo,
-                PlantedDirectory, LeftOvers, FullDisk, ClosedPipe, MissingCache } kind = Plain;
+                PlantedDirectory, LeftOvers, FullDisk, ClosedPipe, MissingCache, JsonOnly } kind = Plain;
     // clang-format on
     const char *report = nullptr; // its arguments (<cache>: the cached product), or a press
     int status = 0;               // the report's exit status
@@ -281,7 +281,12 @@ const PressRow PressRows[] = {
     {"direct call of the JSON slot", "", "", 1},
     {"direct call of the JSON slot during a text transfer", "0", "", 1},
 };
-const QString Header = "station,time,observed_245,observed_410,observed_610,observed_1415,observed_2695,observed_4995,observed_8800,observed_15400,estimated_50,estimated_70,estimated_144,estimated_222,estimated_432,estimated_900,estimated_1296,estimated_2304,estimated_2320,estimated_2424,estimated_3400,estimated_3456,estimated_5760,estimated_10368,estimated_24048,estimated_406,estimated_1420,estimated_2295,estimated_2800,estimated_8840\r\n";
+const QString Header = "station,time,observed_245,observed_410,observed_610,observed_1415,observed_2695,observed_4995,observed_8800,observed_15400,estimated_50,estimated_70,estimated_144,estimated_222,estimated_432,estimated_900,estimated_1296,estimated_2304,estimated_2320,estimated_2424,estimated_3400,estimated_3456,estimated_5760,estimated_10368,estimated_24048,estimated_406,estimated_1420,estimated_2295,estimated_2800,estimated_8840,time_utc,kind,observed_2800,quality_245,quality_410,quality_610,quality_1415,quality_2695,quality_2800,quality_4995,quality_8800,quality_15400\r\n";
+// A real text product; a burst at Learmonth; quality flags as the service spells them.
+const QByteArray Real = ReadFile(CORVALINE_SOURCE_DIR "/tests/data/noaa-current-space-weather-indices-2025-12-19.txt"),
+                 Burst = changed("      14     15", " 2656308     15"),
+                 Flags = entry("Palehua", T, "{\"frequency\":245,\"flux\":14,\"observed_quality\":\"Uncertain \u2013  interference\"},{\"frequency\":410,\"flux\":38,\"observed_quality\":\"Good quality\"},{\"frequency\":610,\"flux\":52,\"observed_quality\":\"Uncertain \u2013 burst progress\"},{\"frequency\":1415,\"flux\":66,\"observed_quality\":\"Uncertain due to weather\"},{\"frequency\":2695,\"flux\":95,\"observed_quality\":\"Uncertain \u2013 unknown cause\"}");
+const QString Measured = "Penticton,2025 Dec 19 1700 UTC" + QString(28, ',') + ",2025-12-19T17:00:00Z,10.7 cm,118" + QString(9, ',') + "\r\n";
 const TestResponse Held = {200, New, TestResponse::Whole, true},
                    Elsewhere = {302, "", TestResponse::Whole, false, "https://127.0.0.1:1/x\x1b"},
                    Maintenance = {200, "<html>maintenance</html>"}, Fetched = {200, New};
@@ -317,14 +322,26 @@ const Fault Faults[] = {
     {"a file that never ends", {}, false, "cannot read /proc/self/pagemap", Fault::Plain, "--file /proc/self/pagemap", 1},
     {"report to a full disk", {}, false, "could not write the report to standard output: No space left on device", Fault::FullDisk, "--file <cache>", 1},
     {"report to a closed pipe, SIGPIPE ignored", {}, false, "could not write the report to standard output: Broken pipe", Fault::ClosedPipe, "--file <cache>", 1},
-    {"table of the cached text product", {}, false, nullptr, Fault::Plain, "", 0, "Learmonth   2024 Oct 14 0400 UTC\n  observed      245   410   610  1415  2695  4995  8800 15400 MHz\n                 14    38    52    66    95   142   262   568 sfu\n  estimated      50    70   144   222   432   900  1296  2304  2320  2424 MHz\n                  1     1     5    12    40    58    64    87    87    89 sfu\n               3400  3456  5760 10368 24048   406  1420  2295  2800  8840 MHz\n                111   112   166   329  1052    37    66    87    97   264 sfu\n\nSan Vito    2024 Oct 14 1000 UTC\n"},
-    {"CSV of one observation", {}, false, nullptr, Fault::Plain, "--format csv --observation 5", 0, Header + "Pentiction,2024 Oct 14 2300 UTC,20,44,58,72,101,148,268,574,2,3,9,17,46,64,70,93,93,96,117,118,172,335,1053,43,72,93,103,270\r\n"},
+    {"table of the cached text product", {}, false, nullptr, Fault::Plain, "", 0, "Learmonth   2024 Oct 14 0400 UTC\n  observed      245   410   610  1415  2695  2800  4995  8800 15400 MHz\n                 14    38    52    66    95   101   142   262   568 sfu\n  estimated      50    70   144   222   432   900  1296  2304  2320  2424 MHz\n                  1     1     5    12    40    58    64    87    87    89 sfu\n               3400  3456  5760 10368 24048   406  1420  2295  2800  8840 MHz\n                111   112   166   329  1052    37    66    87    97   264 sfu\n\nSan Vito    2024 Oct 14 1000 UTC\n"},
+    {"CSV of one observation", {}, false, nullptr, Fault::Plain, "--format csv --observation 5", 0, Header + "Penticton,2024 Oct 14 2300 UTC,20,44,58,72,101,148,268,574,2,3,9,17,46,64,70,93,93,96,117,118,172,335,1053,43,72,93,103,270,2024-10-13T23:00:00Z,observation,107,,,,,,,,,\r\n"},
     {"JSON of a JSON file, missing values null", {}, false, nullptr, Fault::Plain, "--format json --observation 1 --file <file>", 0, "[\n  {\"station\": \"Penticton\", \"time\": \"2024 Oct 14 2000 UTC\", \"observed\": {\"245\": 20, \"410\": null, \"610\": null", Products[1]},
     {"CSV quotes a field", {}, false, nullptr, Fault::Plain, "--format csv --file <file>", 0, Header + "\"Sag \"\"Hill\"\", Penticton\",2024 Oct 14 0400 UTC,-1,", entry("Sag \\\"Hill\\\", Penticton", T)},
     {"control characters are not printed", {}, false, nullptr, Fault::Plain, "--file <file>", 0, "A\ufffdB\ufffdC\ufffd\ufffd     2024 Oct 14 0400 UTC\n", entry("A\\u001bB\\u2029C\\u202e\xf3\xa0\x81\x81", T)},
     {"the log escapes control characters", {}, false, "Common Name: A\\u001B[2JB\\U000E0041 Time: 2024-10-14T04:00:00", Fault::Plain, "--verbose --file <file>", 0, "A\ufffd[2JB\ufffd", entry("A\\u001b[2JB\xf3\xa0\x81\x81", T)},
     {"CSV cells are no formulas", {}, false, nullptr, Fault::Plain, "--format csv --file <file>", 0, Header + "'=HYPERLINK(1),2024 Oct 14 0400 UTC,-1,", entry("=HYPERLINK(1)", T)},
     {"verbose: the log on standard error", {}, false, "Common Name: Learmonth   Time: 2024 Oct 14 0400 UTC", Fault::Plain, "--verbose --observation 0", 0, "Learmonth"},
+    {"measured 10.7 cm flux", {}, false, nullptr, Fault::Plain, "--file <file>", 0, "...\n\nSagamore Hill 2025 Dec 19 1700 UTC\n  observed      245", Real},
+    {"measured 10.7 cm flux after the observations", {}, false, nullptr, Fault::Plain, "--file <file>", 0, "...sfu\n\nPenticton   2025 Dec 19 1700 UTC   10.7 cm   118 sfu\n", Real},
+    {"measured 10.7 cm flux in JSON, dated by the table", {}, false, nullptr, Fault::Plain, "--format json --file <file>", 0, "...}},\n  {\"station\": \"Penticton\", \"time\": \"2025 Dec 19 1700 UTC\", \"time_utc\": \"2025-12-19T17:00:00Z\", \"kind\": \"10.7 cm\", \"observed\": {\"2800\": 118}}\n]\n", Real},
+    {"measured 10.7 cm flux in CSV", {}, false, nullptr, Fault::Plain, "--format csv --file <file>", 0, "..." + Measured, Real},
+    {"a column before the issue time is that day", {}, false, nullptr, Fault::Plain, "--format csv --observation 0", 0, "...,2024-10-14T04:00:00Z,observation,101,"},
+    {"a column at the issue time is that day", {}, false, nullptr, Fault::Plain, "--format csv --observation 1 --file <file>", 0, "...,2024-10-14T10:00:00Z,observation,102,", IndicesProduct("2024 Oct 14 1000 UTC")},
+    {"quality flags by their words", {}, false, nullptr, Fault::Plain, "--format json --file <file>", 0, "...\"time_utc\": \"2024-10-14T04:00:00Z\", \"kind\": \"observation\", \"quality\": {\"245\": \"interference\", \"410\": \"good\", \"610\": \"burst\", \"1415\": \"weather\", \"2695\": \"unknown cause\", \"2800\": null, \"4995\": null, \"8800\": null, \"15400\": null}}\n]\n", Flags},
+    {"quality flags in CSV", {}, false, nullptr, Fault::Plain, "--format csv --file <file>", 0, "...,2024-10-14T04:00:00Z,observation,,interference,good,burst,weather,unknown cause,,,,\r\n", Flags},
+    {"a JSON product of 100 entries", {}, false, "holds 100 observations, the newest 90 are read", Fault::Plain, "--file <file>", 0, "S ", Hundred},
+    {"only the JSON product cached", {}, false, "; the JSON product is cached: use --json", Fault::JsonOnly, "", 1, "", {}, 1},
+    {"verbose lists the frequencies", {}, false, "freq:   245 flux:   14 quality: ", Fault::Plain, "--verbose --observation 0", 0, "Learmonth"},
+    {"a burst keeps its columns apart", {}, false, nullptr, Fault::Plain, "--observation 0 --file <file>", 0, "Learmonth   2024 Oct 14 0400 UTC\n  observed         245      410      610     1415     2695     2800     4995     8800    15400 MHz\n               2656308       38       52", Burst},
     {"fetch", Fetched, true, nullptr, Fault::Plain, "--fetch --format csv --observation 0", 0, Header + "Learmonth,2024 Oct 15 0400 UTC,30,38,"},
     {"fetch without a cache directory", Fetched, false, "could not open the file for writing", Fault::MissingCache, "--fetch", 1, ""},
     {"empty file", {}, false, "holds no observations", Fault::Plain, "--file <file>", 1, "", ""},
@@ -576,6 +593,7 @@ private Q_SLOTS:
         const QByteArray old = fault.product ? Products[1] : IndicesProduct();
         QVERIFY(WriteFile(target, old) && WriteFile(victim, old));
         QVERIFY(fault.file.isNull() || WriteFile(dir.filePath("file"), fault.file));
+        QVERIFY(fault.kind != Fault::JsonOnly || QFile::remove(cached(0)));
         const QFile::Permissions victimMode = QFileInfo(victim).permissions();
         server.responses[Paths[fault.product]] = fault.response;
         const QByteArray sent =
@@ -616,8 +634,10 @@ private Q_SLOTS:
         if (fault.report) { // nothing on standard output but after a success
             const auto [status, out, err] = runReport(server, fault);
             QCOMPARE(status, fault.status);
-            QVERIFY2(out.left(fault.out.size()) == fault.out && (status == 0 || out.isEmpty()),
-                     qPrintable(out));
+            const bool found = fault.out.startsWith("...")
+                                   ? out.contains(fault.out.mid(3))
+                                   : out.left(fault.out.size()) == fault.out;
+            QVERIFY2(found && (status == 0 || out.isEmpty()), qPrintable(out));
             QVERIFY2(fault.reason ? err.contains(fault.reason) : err.isEmpty(), qPrintable(err));
             QVERIFY(!out.contains(QChar(0x1b)) && !err.contains(QChar(0x1b)));
         } else {
