@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Each case is measured beside its baseline in the same run; the ratios and the
 // absolute budgets are printed at the end, one line each.
 #include "data/JsonFluxReader.h"

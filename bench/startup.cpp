@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real window reading the product cached in DIRECTORY, to its first frame,
 // offscreen: start-up for /usr/bin/time (an empty DIRECTORY is the baseline, the
 // same widgets, styles and TLS lines with nothing read), and with PNG the picture

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "data/JsonFluxReader.h"
 
 #include "data/Products.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "data/ObservationStore.h"
 
 #include "data/PrintableText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "data/PrintableText.h"
 
 #include <QChar>

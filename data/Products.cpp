@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "data/Products.h"
 
 #include "data/JsonFluxReader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "data/TextFluxReader.h"
 
 #include "data/Products.h"

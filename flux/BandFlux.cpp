@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "flux/BandFlux.h"
 
 #include <array>

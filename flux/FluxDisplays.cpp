@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "flux/FluxDisplays.h"
 
 #include "flux/BandFlux.h"

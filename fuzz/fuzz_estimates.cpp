@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Invariants.h"
 
 // The input as 32-bit integers: nine fluxes, then any number of targets.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Invariants.h"
 #include "data/JsonFluxReader.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "report/Report.h"
 
 #include "data/JsonFluxReader.h"

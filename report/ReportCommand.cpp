@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "report/ReportCommand.h"
 
 #include "data/JsonFluxReader.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds and runs the benchmarks. First the core's cases beside their baselines: the
 # "ratio" and "time" lines at the end come from the fastest of five repetitions. Then the
 # start-up of the window reading a cached product beside the same window with an empty
@@ -12,7 +13,7 @@ min_time=0.5 repetitions=5 runs=21
 if [ "${1:-}" = quick ]; then
     min_time=0.01 repetitions=1 runs=1
 fi
-cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake --preset bench >/dev/null
 cmake --build build-bench -j"$(nproc)" --target bench_corvaline bench_startup
 build-bench/bench/bench_corvaline --benchmark_min_time="$min_time" \
     --benchmark_repetitions="$repetitions"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the libFuzzer targets with clang (AddressSanitizer and UndefinedBehaviorSanitizer)
 # and runs each for SECONDS (default 30), starting from fuzz/corpus. Any finding fails the
 # run; the input that caused it is kept in build-fuzz/findings/. For a long campaign give
@@ -6,8 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-30}"
-CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCORVALINE_FUZZ=ON \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --preset fuzz >/dev/null
 cmake --build build-fuzz -j"$(nproc)" >/dev/null
 mkdir -p build-fuzz/findings
 seeds() { # the report reads either product

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages that are missing: those to build and run Corvaline, and
 # for each argument (test, bench, package) what that work needs as well.
 set -euo pipefail
@@ -6,7 +7,7 @@ set -euo pipefail
 packages=(cmake make g++ qt6-base-dev libgl-dev libssl3 openssl fonts-dejavu-core)
 for need in "$@"; do
     case "$need" in
-    test) packages+=(clang-14 libclang-rt-14-dev qt6-tools-dev qt6-l10n-tools) ;;
+    test) packages+=(clang-14 libclang-rt-14-dev clang-format qt6-tools-dev qt6-l10n-tools) ;;
     bench) packages+=(libbenchmark-dev time) ;;
     package) packages+=(dpkg-dev file desktop-file-utils appstream lintian) ;;
     esac

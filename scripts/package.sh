@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the Debian package and checks it: the desktop entry and the AppStream metainfo
 # validate, lintian reports no error, and the package holds what it must. As root it
 # installs the package into a clean scratch root with a link planted at the cache, which
@@ -9,8 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh package
-cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-    -DBUILD_TESTING=OFF -DBUILD_BENCHMARKS=OFF >/dev/null
+cmake --preset package >/dev/null
 cmake --build build-package -j"$(nproc)"
 rm -f build-package/corvaline_*.deb
 (cd build-package && cpack >/dev/null)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Creates the data directory the program caches its downloads in, when it is missing, for
 # a developer's machine: owned by the user who runs this script (through sudo too), mode
 # 0755, so that this user may update the cache and everybody may read it. The Debian

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The package's maintainer scripts against scratch roots (DPKG_ROOT), a row each: what
 # was there before, the script, its exit status and what holds after. In every row a
 # victim folder outside the root, which planted links point to, keeps its owner, mode and

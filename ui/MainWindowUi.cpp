@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/MainWindowUi.h"
 
 #include "data/Products.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Makes the tests' certificate authority and three server certificates on one key:
 # for 127.0.0.1, for another host name, and expired. Usage: make-certs.sh DIR
 set -euo pipefail
