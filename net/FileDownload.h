@@ -20,6 +20,9 @@ public:
     // Transfers started and not yet handled by downloadFinished().
     int transfersInFlight() const { return inFlight; }
 
+    // Replies in flight are its children.
+    const QNetworkAccessManager &networkAccess() const { return manager; }
+
     // Why the transfer handled last left its file as it was, or an empty text.
     QString lastFailure() const { return failure; }
 

@@ -40,8 +40,7 @@ bool fetch(const Product &product, const ServiceLocations &locations, QTextStrea
     download.download(url, locations.localPathOf(product));
     loop.exec();
     if (download.transfersInFlight()) {
-        err << "corvaline-report: fetching " << url << " took longer than " << deadlineMs / 1000
-            << " s\n";
+        err << "corvaline-report: fetching " << url << " did not end\n";
         return false;
     }
     if (!download.lastFailure().isEmpty()) {

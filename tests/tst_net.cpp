@@ -37,6 +37,7 @@ const Fault Faults[] = {
     {"reset mid-body", {200, New, TestResponse::ResetMidBody}, false, "closed"},
     {"closed after the headers", {200, New, TestResponse::AfterHeaders}, false, "closed"},
     {"500 with a body", {500, "<html>maintenance</html>"}, false, "HTTP status 500"},
+    {"299 is a success", {299, New}, true, nullptr},
     {"300 with a body", {300, "<html>choices</html>"}, false, "HTTP status 300"},
     {"JSON maintenance page", Maintenance, false, "not a JSON array", Fault::Plain, 1},
     {"body of 16 MiB", {}, true, nullptr, Fault::Plain, 0, "server.pem", TLS13, 16 * 1024 * 1024},

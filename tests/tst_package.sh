@@ -31,8 +31,8 @@ made='maintain postinst configure'
 odd='ln -s $V $C/link; ln -s $V/file $C/solar-radio-flux.json; mkfifo $C/fifo
      mkdir $C/ro; touch $C/ro/f; chmod 0500 $C/ro'
 row "fresh root" "" postinst configure 0 'configured && [ "$(mode ProgramData)" = "0:0 755" ] && grep -q ^corvaline: $R/etc/gshadow'
-row "configured twice" "$made" postinst configure 0 'configured && [ $(grep -c ^corvaline: $R/etc/group) = 1 ]'
-row "existing group kept" 'echo corvaline:x:4321: >>$R/etc/group' postinst configure 0 'configured && [ $(gid) = 4321 ]'
+row "configured twice, an existing group kept" "echo corvaline:x:4321: >>\$R/etc/group; $made" postinst configure 0 \
+    'configured && [ "$(grep ^corvaline: $R/etc/group)" = corvaline:x:4321: ]'
 row "existing /ProgramData keeps owner and mode" 'mkdir -m 0700 $R/ProgramData; chown 1234:1234 $R/ProgramData' \
     postinst configure 0 'configured && [ "$(mode ProgramData)" = "1234:1234 700" ]'
 row "upgrade from a 0777 cache" 'mkdir -p -m 0777 $C; echo p >$C/p; chown 1234 $C/p' postinst configure 0 \
@@ -42,8 +42,7 @@ row "link planted at the cache" 'mkdir $R/ProgramData; ln -s $V $C' postinst con
 row "link planted at /ProgramData" 'ln -s $V $R/ProgramData' postinst configure 1 '[ -L $R/ProgramData ]'
 row "file planted at the cache" 'mkdir $R/ProgramData; echo x >$C' postinst configure 1 '[ -f $C ]'
 row "remove keeps the products" "$made; echo p >\$C/p" postrm remove 0 '[ -f $C/p ]'
-row "purge removes what the package made" "$made; echo p >\$C/p" postrm purge 0 '[ ! -e $R/ProgramData ]'
-row "purge with odd entries" "$made; $odd" postrm purge 0 '[ ! -e $R/ProgramData ]'
+row "purge removes what the package made, odd entries too" "$made; echo p >\$C/p; $odd" postrm purge 0 '[ ! -e $R/ProgramData ]'
 row "purge keeps a /ProgramData it did not make" "mkdir -m 0700 \$R/ProgramData; $made; $odd" postrm purge 0 \
     '[ ! -e $C ] && [ "$(mode ProgramData)" = "0:0 700" ]'
 row "purge removes a link at the cache as a link" 'mkdir $R/ProgramData; ln -s $V $C' postrm purge 0 '[ ! -e $C ] && [ ! -L $C ]'

@@ -16,7 +16,15 @@ struct ReportRun
     QString out;         // what standard output starts with, or with "..." what it holds
     const char *message; // in standard error, or nullptr for nothing there
     QByteArray file = {};
-    enum Setup { Plain, LinkedCache, MissingCache, JsonOnly, FullDisk, ClosedPipe } setup = Plain;
+    enum Setup {
+        Plain,
+        LinkedCache,
+        MissingCache,
+        JsonOnly,
+        Program,
+        FullDisk,
+        ClosedPipe
+    } setup = Plain;
     TestResponse response = {200, New}; // to a fetch
 };
 
@@ -53,6 +61,7 @@ const ReportRun Runs[] = {
     {"cached product is a link", "", 1, "", "cannot read", {}, ReportRun::LinkedCache},
     {"--file through a link", "--file <cache>", 0, "", nullptr, {}, ReportRun::LinkedCache},
     {"a file that never ends", "--file /proc/self/pagemap", 1, "", "cannot read /proc/self/pagemap"},
+    {"as a program", "--file <cache> --observation 0", 0, "Learmonth   2024 Oct 14 0400 UTC\n", nullptr, {}, ReportRun::Program},
     {"report to a full disk", "--file <cache>", 1, "", "could not write the report to standard output: No space left on device", {}, ReportRun::FullDisk},
     {"report to a closed pipe, SIGPIPE ignored", "--file <cache>", 1, "", "could not write the report to standard output: Broken pipe", {}, ReportRun::ClosedPipe},
     {"table of the cached text product", "", 0, "Learmonth   2024 Oct 14 0400 UTC\n  observed      245   410   610  1415  2695  2800  4995  8800 15400 MHz\n                 14    38    52    66    95   101   142   262   568 sfu\n  estimated      50    70   144   222   432   900  1296  2304  2320  2424 MHz\n                  1     1     5    12    40    58    64    87    87    89 sfu\n               3400  3456  5760 10368 24048   406  1420  2295  2800  8840 MHz\n                111   112   166   329  1052    37    66    87    97   264 sfu\n\nSan Vito    2024 Oct 14 1000 UTC\n", nullptr},
@@ -62,8 +71,6 @@ const ReportRun Runs[] = {
     {"control characters are not printed", "--file <file>", 0, "A\ufffdB\ufffdC\ufffd\ufffd     2024 Oct 14 0400 UTC\n", nullptr, entry("A\\u001bB\\u2029C\\u202e\xf3\xa0\x81\x81", T)},
     {"the log escapes control characters", "--verbose --file <file>", 0, "A\ufffd[2JB\ufffd", "Common Name: A\\u001B[2JB\\U000E0041 Time: 2024-10-14T04:00:00", entry("A\\u001b[2JB\xf3\xa0\x81\x81", T)},
     {"CSV cells are no formulas", "--format csv --file <file>", 0, Header + "'=HYPERLINK(1),2024 Oct 14 0400 UTC,-1,", nullptr, entry("=HYPERLINK(1)", T)},
-    {"verbose: the log on standard error", "--verbose --observation 0", 0, "Learmonth", "Common Name: Learmonth   Time: 2024 Oct 14 0400 UTC"},
-    {"measured 10.7 cm flux", "--file <file>", 0, "...\n\nSagamore Hill 2025 Dec 19 1700 UTC\n  observed      245", nullptr, Real},
     {"measured 10.7 cm flux after the observations", "--file <file>", 0, "...sfu\n\nPenticton   2025 Dec 19 1700 UTC   10.7 cm   118 sfu\n", nullptr, Real},
     {"measured 10.7 cm flux in JSON, dated by the table", "--format json --file <file>", 0, "...}},\n  {\"station\": \"Penticton\", \"time\": \"2025 Dec 19 1700 UTC\", \"time_utc\": \"2025-12-19T17:00:00Z\", \"kind\": \"10.7 cm\", \"observed\": {\"2800\": 118}}\n]\n", nullptr, Real},
     {"measured 10.7 cm flux in CSV", "--format csv --file <file>", 0, "..." + Measured, nullptr, Real},
@@ -102,14 +109,15 @@ class ReportTest : public QObject, protected CacheFixture
         const QString arguments = QString(row.arguments)
                                       .replace("<cache>", cached(0))
                                       .replace("<file>", dir.filePath("file"));
-        if (row.setup != ReportRun::FullDisk && row.setup != ReportRun::ClosedPipe) {
+        if (row.setup < ReportRun::Program) {
             QString out, err;
             QTextStream outStream(&out), errStream(&err);
             ServiceLocations locations = at(server);
             locations.dataDirectory += row.setup == ReportRun::MissingCache ? "missing/" : "";
             const int status =
                 RunReport(("corvaline-report " + arguments).split(' ', Qt::SkipEmptyParts),
-                          locations, outStream, errStream, 1000);
+                          locations, outStream, errStream,
+                          row.setup == ReportRun::MissingCache ? 600000 : 1000); // never waited out
             outStream.flush();
             errStream.flush();
             return {status, out, err};
@@ -118,15 +126,17 @@ class ReportTest : public QObject, protected CacheFixture
         const bool closed = ::pipe(pipe) == 0 && ::close(pipe[0]) == 0;
         const int out = row.setup == ReportRun::FullDisk ? ::open("/dev/full", O_WRONLY) : pipe[1];
         QProcess report;
-        report.setChildProcessModifier([out] {
-            std::signal(SIGPIPE, SIG_IGN);
-            ::dup2(out, STDOUT_FILENO);
-        });
+        if (row.setup != ReportRun::Program)
+            report.setChildProcessModifier([out] {
+                std::signal(SIGPIPE, SIG_IGN);
+                ::dup2(out, STDOUT_FILENO);
+            });
         report.start(CORVALINE_REPORT, arguments.split(' '));
         const bool exited = closed && report.waitForFinished(10000) &&
                             report.exitStatus() == QProcess::NormalExit && ::close(out) == 0;
         ::close(pipe[1]);
-        return {exited ? report.exitCode() : -1, "", report.readAllStandardError()};
+        return {exited ? report.exitCode() : -1, report.readAllStandardOutput(),
+                report.readAllStandardError()};
     }
 
 private Q_SLOTS:

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "app/MainWindow.h"
-#include "support/TestData.h"
+#include "support/Support.h"
 #include "support/TestHttpsServer.h"
 
 #include <QComboBox>
