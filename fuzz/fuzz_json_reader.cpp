@@ -5,6 +5,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     VerboseLogging = size % 2; // the logging paths too
-    CheckRead(data, size, ObservationCapacity, ReadJsonFluxDevice);
+    CheckRead(data, size, ObservationCapacity,
+              [](QIODevice &in, int &count, ObservationSink &sink) {
+                  return ReadJsonFluxDevice(in, count, sink);
+              });
     return 0;
 }
