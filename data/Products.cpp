@@ -41,16 +41,19 @@ QString DownloadedProductRefusal(const QString &target, const QByteArray &body)
 }
 
 namespace {
-// At most one byte over the limit is read, whatever the file grows to meanwhile.
+// Reads go in chunks of a multiple of 8 bytes, which even /proc files that yield
+// data without end accept.
+constexpr qsizetype ReadChunkBytes = 64 * 1024;
+
+// At most one chunk over the limit is read, whatever the file grows to meanwhile.
 bool readBounded(int fd, qint64 expectedSize, QByteArray &bytes)
 {
-    QByteArray buffer(qsizetype(std::min(expectedSize, MaxProductFileBytes) + 1),
-                      Qt::Uninitialized);
+    QByteArray buffer;
+    buffer.reserve(qsizetype(std::min(expectedSize, MaxProductFileBytes)) + ReadChunkBytes);
     qsizetype total = 0;
     while (total <= MaxProductFileBytes) {
-        if (total == buffer.size())
-            buffer.resize(qsizetype(std::min(2 * qint64(total), MaxProductFileBytes + 1)));
-        const ssize_t n = ::read(fd, buffer.data() + total, std::size_t(buffer.size() - total));
+        buffer.resize(total + ReadChunkBytes);
+        const ssize_t n = ::read(fd, buffer.data() + total, std::size_t(ReadChunkBytes));
         if (n < 0 && errno != EINTR)
             return false; // a read error gives no product, not a part of one
         if (n == 0)

@@ -60,10 +60,8 @@ QString refusalOf(QNetworkReply *reply)
         return redirect.isEmpty() ? reply->errorString() : redirect;
     }
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299)) {
-        const QString redirect = status.toInt() / 100 == 3 ? refusedRedirect(reply) : QString();
-        return redirect.isEmpty() ? QStringLiteral("HTTP status %1").arg(status.toInt()) : redirect;
-    }
+    if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299))
+        return QStringLiteral("HTTP status %1").arg(status.toInt());
     // The only aborts made here are the oversize and deadline ones, marked
     // above: any other cancel is the transfer timeout.
     if (reply->error() == QNetworkReply::OperationCanceledError)

@@ -102,7 +102,7 @@ QList<Entry> entries(ProductFormat source, const ProductRead &read, int first, i
     const QList<int> columns = source == ProductFormat::Text ? recordColumns() : QList<int>();
     QList<Entry> list;
     for (int i = first; i <= last; ++i)
-        list << recordEntry(source, read, i, columns.value(i, 1));
+        list << recordEntry(source, read, i, columns.value(i));
     if (measurements && source == ProductFormat::Text)
         for (int column = 1; column < IndicesGridColumns; ++column)
             if (IndicesGrid[0][column] == MissingValue &&

@@ -36,7 +36,6 @@ int main(int argc, char **argv)
     QTextStream out(&report), err(stderr);
     const int status =
         RunReport(QCoreApplication::arguments(), ServiceLocations::standard(), out, err);
-    out.flush();
     if (status != 0)
         return status;
     if (const int error = writeAll(STDOUT_FILENO, report.toUtf8())) {

@@ -123,6 +123,7 @@ const ReadRow ReadRows[] = {
     {"month 13, tag cut to 20", entry("Sag Hill", "2024-13-14T04:00:00.000Z"), "Sag Hill    2024-13-14T04:00:00.", None, Count1, true},
     {"month 00", entry("Sag Hill", "2024-00-14T04:00"), "Sag Hill    2024-00-14T04:00", None, Count1, true},
     {"month 0:", entry("Sag Hill", "2024-0:-14T04:00"), "Sag Hill    2024-0:-14T04:00", None, Count1, true},
+    {"non-ASCII after the minutes", entry("Sag Hill", "2024-10-14T04:00\xc3\xa9"), "Sag Hill    2024 Oct 14 0400 UTC", None, Count1, true},
     {"non-ASCII hour", entry("Sag Hill", "2024-10-14T\xc3\xa9:00"), "Sag Hill    2024-10-14T\u00e9:00", None, Count1, true},
     {"no half character at the cut", entry("Sag Hill", "2024-13-14T04:00:00\xf0\x9f\x93\xa1"), "Sag Hill    2024-13-14T04:00:00", None, Count1, true},
     {"whole character at the cut", entry("Sag Hill", "2024-13-14T04:00:0\xf0\x9f\x93\xa1Z"), "Sag Hill    2024-13-14T04:00:0\U0001F4E1", None, Count1, true},

@@ -20,7 +20,7 @@ struct Fault
     const char *reason; // in the one log line, or nullptr for none
     // clang-format off
     enum Kind { Plain, RefuseWrites, DiskFull, Stall, Deadline, PlantedLink, PlantedFifo,
-                PlantedDirectory, LeftOvers } kind = Plain;
+                PlantedDirectory, LeftOvers, NoObservations } kind = Plain;
     // clang-format on
     int product = 0; // 0 text, 1 JSON
     const char *certificate = "server.pem";
@@ -39,6 +39,8 @@ const Fault Faults[] = {
     {"500 with a body", {500, "<html>maintenance</html>"}, false, "HTTP status 500"},
     {"299 is a success", {299, New}, true, nullptr},
     {"300 with a body", {300, "<html>choices</html>"}, false, "HTTP status 300"},
+    {"an endless body", {200, "", TestResponse::Whole, false, "", true, true}, false, "larger than 16777216 bytes"},
+    {"a product without observations", {200, changed("14     15     -1     17     18     19     20", "-1 -1 -1 -1 -1 -1 -1")}, true, nullptr, Fault::NoObservations},
     {"JSON maintenance page", Maintenance, false, "not a JSON array", Fault::Plain, 1},
     {"body of 16 MiB", {}, true, nullptr, Fault::Plain, 0, "server.pem", TLS13, 16 * 1024 * 1024},
     {"body over 16 MiB", {}, false, "larger than 16777216 bytes", Fault::Plain, 0, "server.pem", TLS13, 16 * 1024 * 1024 + 1},
@@ -120,13 +122,18 @@ private Q_SLOTS:
         QVERIFY2(!fault.reason || (lines[0].contains(fault.reason) &&
                                    (fault.stored || lines[0].startsWith(start))),
                  qPrintable(lines.value(0)));
-        const QString kept[] = {"15 ", "20 "}, unread = "   ";
+        // What the window shows: the new product, the old one, or an empty list that says why.
+        const QString kept[] = {"15 ", "20 "}, unread = "   ", empty = "14 ";
         const bool readable = fault.kind != Fault::PlantedDirectory;
-        QCOMPARE(shown(window, 1).left(3), fault.stored ? "31 "
-                                           : readable   ? kept[fault.product]
-                                                        : unread);
+        const bool listed = fault.kind != Fault::NoObservations;
+        QCOMPARE(shown(window, 1).left(3), !listed        ? empty
+                                           : fault.stored ? "31 "
+                                           : readable     ? kept[fault.product]
+                                                          : unread);
         QCOMPARE(window.findChild<QComboBox *>("SfuSelections")->placeholderText(),
-                 readable ? "" : "Update failed and no readable product is cached (see the log)");
+                 !listed    ? "The cached product holds no observations"
+                 : readable ? ""
+                            : "Update failed and no readable product is cached (see the log)");
         QCOMPARE(QFileInfo(target).isDir(), fault.kind == Fault::PlantedDirectory);
         QCOMPARE(ReadFile(target), fault.stored                            ? sent
                                    : fault.kind == Fault::PlantedDirectory ? "<missing>"

@@ -16,15 +16,10 @@ struct ReportRun
     QString out;         // what standard output starts with, or with "..." what it holds
     const char *message; // in standard error, or nullptr for nothing there
     QByteArray file = {};
-    enum Setup {
-        Plain,
-        LinkedCache,
-        MissingCache,
-        JsonOnly,
-        Program,
-        FullDisk,
-        ClosedPipe
-    } setup = Plain;
+    // clang-format off
+    enum Setup { Plain, LinkedCache, MissingCache, JsonOnly, Unwritable, Program, FullDisk,
+                 ClosedPipe } setup = Plain;
+    // clang-format on
     TestResponse response = {200, New}; // to a fetch
 };
 
@@ -61,6 +56,9 @@ const ReportRun Runs[] = {
     {"cached product is a link", "", 1, "", "cannot read", {}, ReportRun::LinkedCache},
     {"--file through a link", "--file <cache>", 0, "", nullptr, {}, ReportRun::LinkedCache},
     {"a file that never ends", "--file /proc/self/pagemap", 1, "", "cannot read /proc/self/pagemap"},
+    {"a fetch into a cache of others", "--fetch", 1, "", "(only members of the group corvaline may update the cache", {}, ReportRun::Unwritable},
+    {"a column with 410 but no 245 MHz value is a 10.7 cm measurement", "--file <file>", 0, "...\nSagamore Hill 2024 Oct 14 1700 UTC   10.7 cm   99 sfu\n", nullptr, changed("39     -1     41", "39     28     41").replace("102     -1", "102     99")},
+    {"an issue date in no month gives no ISO time", "--format csv --observation 0 --file <file>", 0, "...,2024 Xyz 14 0400 UTC,", nullptr, IndicesProduct("2024 Xyz 14 0530 UTC")},
     {"as a program", "--file <cache> --observation 0", 0, "Learmonth   2024 Oct 14 0400 UTC\n", nullptr, {}, ReportRun::Program},
     {"report to a full disk", "--file <cache>", 1, "", "could not write the report to standard output: No space left on device", {}, ReportRun::FullDisk},
     {"report to a closed pipe, SIGPIPE ignored", "--file <cache>", 1, "", "could not write the report to standard output: Broken pipe", {}, ReportRun::ClosedPipe},
@@ -157,7 +155,9 @@ private Q_SLOTS:
         QVERIFY(row.setup != ReportRun::JsonOnly || QFile::remove(cached(0)));
         QVERIFY(row.setup != ReportRun::LinkedCache ||
                 (QFile::remove(cached(0)) && QFile::link(victim, cached(0))));
+        refuseWrites(row.setup == ReportRun::Unwritable);
         const auto [status, out, err] = run(server, row);
+        refuseWrites(false);
         QCOMPARE(status, row.status);
         const bool found = row.out.startsWith("...") ? out.contains(row.out.mid(3))
                                                      : out.left(row.out.size()) == row.out;

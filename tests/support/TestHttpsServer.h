@@ -17,6 +17,7 @@ struct TestResponse
     bool hold = false;       // answered only when release() is called for the path
     QByteArray location;     // a Location header, for redirects
     bool omitLength = false; // the body ends when the connection closes
+    bool endless = false;    // the body goes on until the client closes
 };
 
 inline QByteArray TestCertificate(const char *name)
@@ -81,6 +82,14 @@ private:
         if (!r.location.isEmpty())
             head += "Location: " + r.location + "\r\n";
         socket->write(head + "\r\n");
+        if (r.endless) { // a chunk whenever the last is nearly out, until the client goes
+            auto *more = new QTimer(socket);
+            QObject::connect(more, &QTimer::timeout, socket, [socket] {
+                if (socket->bytesToWrite() < 256 * 1024)
+                    socket->write(QByteArray(64 * 1024, '#'));
+            });
+            return more->start(1);
+        }
         if (r.cut != TestResponse::AfterHeaders)
             socket->write(r.cut == TestResponse::Whole ? r.body : r.body.left(r.body.size() / 2));
         if (r.cut != TestResponse::ResetMidBody)
