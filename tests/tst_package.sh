@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The package's maintainer scripts against scratch roots (DPKG_ROOT), a row each: what
-# was there before, the script, its exit status and what holds after. In every row a
-# victim folder outside the root, which planted links point to, keeps its owner, mode and
-# content. The rows need root (groupadd, chown).
+# The maintainer scripts against scratch roots (DPKG_ROOT), a row each: what was there, the
+# script, its exit status, what holds after. A victim folder outside, which planted links
+# point to, keeps its owner, mode and content in every row. The rows need root.
 set -u
 [ "$(id -u)" -eq 0 ] || { echo "SKIP: the rows need root (groupadd, chown)"; exit 77; }
 scripts=$1 failures=0 passed=0

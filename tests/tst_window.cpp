@@ -84,10 +84,10 @@ private Q_SLOTS:
         QCOMPARE(
             meta.method(meta.indexOfSlot("downloadFinished(QNetworkReply*)")).parameterMetaType(0),
             QMetaType::fromType<QNetworkReply *>());
-        int styled = 0;
-        for (QWidget *widget : window.findChildren<QWidget *>())
-            styled += !widget->styleSheet().isEmpty();
-        QCOMPARE(styled, 44);
+        const auto widgets = window.findChildren<QWidget *>();
+        QCOMPARE(std::count_if(widgets.begin(), widgets.end(),
+                               [](QWidget *w) { return !w->styleSheet().isEmpty(); }),
+                 44);
         QCOMPARE(shown(window), cached == 4 ? Placeholders[4][1]
                                 : listed    ? WorkedTexts
                                             : QString(27, ' '));

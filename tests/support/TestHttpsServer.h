@@ -82,14 +82,13 @@ private:
         if (!r.location.isEmpty())
             head += "Location: " + r.location + "\r\n";
         socket->write(head + "\r\n");
-        if (r.endless) { // a chunk whenever the last is nearly out, until the client goes
-            auto *more = new QTimer(socket);
-            QObject::connect(more, &QTimer::timeout, socket, [socket] {
-                if (socket->bytesToWrite() < 256 * 1024)
-                    socket->write(QByteArray(64 * 1024, '#'));
-            });
+        auto *more = new QTimer(socket); // for an endless body, until the client goes
+        QObject::connect(more, &QTimer::timeout, socket, [socket] {
+            if (socket->bytesToWrite() < 256 * 1024)
+                socket->write(QByteArray(64 * 1024, '#'));
+        });
+        if (r.endless)
             return more->start(1);
-        }
         if (r.cut != TestResponse::AfterHeaders)
             socket->write(r.cut == TestResponse::Whole ? r.body : r.body.left(r.body.size() / 2));
         if (r.cut != TestResponse::ResetMidBody)
