@@ -26,8 +26,8 @@ bool fetch(const Product &product, const ServiceLocations &locations, QTextStrea
     download.setBodyCheck(DownloadedProductRefusal);
     download.setWriteRefusalHint(QString::fromLatin1(CacheGroupHint));
     QEventLoop loop;
-    QObject::connect(&download, &FileDownload::done, &loop, &QEventLoop::quit);
-    // A file that cannot be opened for writing ends a transfer without done().
+    // Every transfer, done() or not (a file that cannot be opened ends without it),
+    // ends with none left in flight.
     QTimer idle;
     QObject::connect(&idle, &QTimer::timeout, &loop, [&] {
         if (!download.transfersInFlight())

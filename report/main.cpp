@@ -30,8 +30,6 @@ int writeAll(int fd, const QByteArray &bytes)
 int main(int argc, char **argv)
 {
     QCoreApplication application(argc, argv);
-    QCoreApplication::setApplicationName("corvaline-report");
-    QCoreApplication::setApplicationVersion("1.02");
     QString report;
     QTextStream out(&report), err(stderr);
     const int status =

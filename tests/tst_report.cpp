@@ -71,6 +71,8 @@ const ReportRun Runs[] = {
     {"CSV cells are no formulas", "--format csv --file <file>", 0, Header + "'=HYPERLINK(1),2024 Oct 14 0400 UTC,-1,", nullptr, entry("=HYPERLINK(1)", T)},
     {"measured 10.7 cm flux in JSON, dated by the table", "--format json --file <file>", 0, "...}},\n  {\"station\": \"Penticton\", \"time\": \"2025 Dec 19 1700 UTC\", \"time_utc\": \"2025-12-19T17:00:00Z\", \"kind\": \"10.7 cm\", \"observed\": {\"2800\": 118}}\n]\n", nullptr, Real},
     {"measured 10.7 cm flux in CSV", "--format csv --file <file>", 0, "..." + Measured, nullptr, Real},
+    {"a January column before the issue time, a record without 410 MHz", "--format csv --observation 0 --file <file>", 0, "...,2024-01-14T04:00:00Z,observation,101,", nullptr, IndicesProduct("2024 Jan 14 0530 UTC").replace("  410      38", "  410      -1")},
+    {"an empty JSON array after a byte order mark", "--file <file>", 1, "", "is not a JSON array", "\xef\xbb\xbf[]"},
     {"a column at the issue time is that day", "--format csv --observation 1 --file <file>", 0, "...,2024-10-14T10:00:00Z,observation,102,", nullptr, IndicesProduct("2024 Oct 14 1000 UTC")},
     {"quality flags by their words", "--format json --file <file>", 0, "...\"time_utc\": \"2024-10-14T04:00:00Z\", \"kind\": \"observation\", \"quality\": {\"245\": \"interference\", \"410\": \"good\", \"610\": \"burst\", \"1415\": \"weather\", \"2695\": \"unknown cause\", \"2800\": null, \"4995\": null, \"8800\": null, \"15400\": null}}\n]\n", nullptr, Flags},
     {"quality flags in CSV", "--format csv --file <file>", 0, "...,2024-10-14T04:00:00Z,observation,,interference,good,burst,weather,unknown cause,,,,\r\n", nullptr, Flags},
