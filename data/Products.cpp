@@ -32,6 +32,23 @@ QString ServiceLocations::localPathOf(const Product &product) const
     return QString::fromUtf8(dataDirectory.toUtf8() + product.fileName);
 }
 
+qint64 WriteWhole(int fd, const QByteArray &bytes)
+{
+    qint64 written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n =
+            ::write(fd, bytes.constData() + written, std::size_t(bytes.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            errno = n < 0 ? errno : EIO;
+            break;
+        }
+        written += n;
+    }
+    return written;
+}
+
 QString DownloadedProductRefusal(const QString &target, const QByteArray &body)
 {
     if (QFileInfo(target).fileName() != QLatin1String(JsonProduct.fileName) ||

@@ -47,6 +47,10 @@ enum class ProductLinks { Refuse, Follow };
 bool ReadProductFile(const QString &path, QByteArray &bytes,
                      ProductLinks links = ProductLinks::Refuse);
 
+// Writes all of the bytes, going on after an interrupted or partial write. Returns
+// how many were written: fewer than all when a write failed, with errno saying why.
+qint64 WriteWhole(int fd, const QByteArray &bytes);
+
 // Why a downloaded body must not replace the cached product at `target`, or an
 // empty text: a JSON product must be a JSON array (a maintenance page is not
 // data). A text product is stored whatever it holds, as the service sent it.

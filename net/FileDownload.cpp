@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "net/FileDownload.h"
 
+#include "data/Products.h"
+
 #include <QDateTime>
 #include <QDebug>
 #include <QDir>
@@ -116,16 +118,9 @@ QString writeFailure(qint64 written, qint64 size)
 // Writes the body to an open descriptor and flushes it to the disk.
 QString writeAndSync(int fd, const QByteArray &body)
 {
-    qint64 written = 0;
-    while (written < body.size()) {
-        const ssize_t n =
-            ::write(fd, body.constData() + written, std::size_t(body.size() - written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return writeFailure(written, body.size());
-        written += n;
-    }
+    const qint64 written = WriteWhole(fd, body);
+    if (written != body.size())
+        return writeFailure(written, body.size());
     if (::fsync(fd) != 0)
         return QStringLiteral("could not write: ") + QString::fromLocal8Bit(std::strerror(errno));
     return QString();
