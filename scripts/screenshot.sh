@@ -1,12 +1,23 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Renders the real window offscreen, reading the sample product in packaging/sample/,
-# to docs/screenshot.png: the picture of the README and of the AppStream metainfo.
+# Renders the real window offscreen to the pictures in docs/: reading the sample product in
+# packaging/sample/ (the picture of the README and of the AppStream metainfo), with an empty
+# cache (the list says why it is empty), and reading the sample with a burst of 2656308 sfu at
+# 15400 MHz from Learmonth (every figure whole).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh bench
 cmake --preset bench >/dev/null
 cmake --build build-bench --target bench_startup -j"$(nproc)"
-QT_QPA_PLATFORM=offscreen build-bench/bench/bench_startup packaging/sample docs/screenshot.png \
-    >/dev/null 2>&1
-echo "Wrote docs/screenshot.png"
+scratch="$(mktemp -d)"
+trap 'rm -rf "$scratch"' EXIT
+mkdir "$scratch/empty" "$scratch/burst"
+sed 's/^15400     587 /15400 2656308 /' packaging/sample/current-space-weather-indices.txt \
+    >"$scratch/burst/current-space-weather-indices.txt"
+render() { # cache folder, picture
+    QT_QPA_PLATFORM=offscreen build-bench/bench/bench_startup "$1" "$2" >/dev/null 2>&1
+    echo "Wrote $2"
+}
+render packaging/sample docs/screenshot.png
+render "$scratch/empty" docs/empty-cache.png
+render "$scratch/burst" docs/burst.png
