@@ -27,7 +27,7 @@ constexpr std::array<AnchorInterval, 7> AnchorIntervals = {{
     {Unbounded, 7, 8, 15400.0, 8800.0 / 15400.0},
 }};
 
-const AnchorInterval &intervalFor(int frequency)
+const AnchorInterval &intervalFor(double frequency)
 {
     for (const AnchorInterval &interval : AnchorIntervals)
         if (frequency < interval.upperBound)
@@ -43,19 +43,32 @@ bool fitsInt32(double value)
 }
 } // namespace
 
+double EstimateFlux(double frequency, const std::array<double, StationFrequencyCount> &fluxes)
+{
+    if (!(frequency > 0))
+        return std::nan("");
+    const AnchorInterval &interval = intervalFor(frequency);
+    const double lowerFlux = fluxes[std::size_t(interval.lowerSlot)];
+    const double upperFlux = fluxes[std::size_t(interval.upperSlot)];
+    if (!(lowerFlux > 0 && upperFlux > 0))
+        return std::nan("");
+    const double t = std::log10(frequency / interval.upperMHz);
+    const double r = std::log10(interval.lowerOverUpper);
+    return std::pow(lowerFlux / upperFlux, t / r) * upperFlux;
+}
+
+std::array<int, 2> EstimateAnchors(double frequency)
+{
+    const AnchorInterval &interval = intervalFor(frequency);
+    return {StationFrequencies[std::size_t(interval.lowerSlot)],
+            StationFrequencies[std::size_t(interval.upperSlot)]};
+}
+
 int EstimateBandFlux(int frequency, const ObservationRecord &record)
 {
-    if (frequency <= 0)
-        return MissingValue;
-    const AnchorInterval &interval = intervalFor(frequency);
-    const double lowerFlux = record.slots[interval.lowerSlot].flux;
-    const double upperFlux = record.slots[interval.upperSlot].flux;
-    if (lowerFlux <= 0 || upperFlux <= 0)
-        return MissingValue;
-
-    const double t = std::log10(static_cast<double>(frequency) / interval.upperMHz);
-    const double r = std::log10(interval.lowerOverUpper);
-    const double x = t / r;
-    const double estimate = std::round(std::pow(lowerFlux / upperFlux, x) * upperFlux);
+    std::array<double, StationFrequencyCount> fluxes{};
+    for (int k = 0; k < StationFrequencyCount; ++k)
+        fluxes[std::size_t(k)] = record.slots[k].flux;
+    const double estimate = std::round(EstimateFlux(frequency, fluxes));
     return fitsInt32(estimate) ? static_cast<int>(estimate) : MissingValue;
 }

@@ -3,8 +3,18 @@
 
 #include "data/ObservationStore.h"
 
+#include <array>
+
 // Log-log estimate of the flux (sfu) at `frequency` MHz from the two observed
 // frequencies that bracket it, extended beyond 245 and 15400 MHz.
 // -1 when an anchor is absent (flux at or below 0), the target is not
 // positive, or the estimate does not fit a 32-bit integer.
 int EstimateBandFlux(int frequency, const ObservationRecord &record);
+
+// The same estimate at any `frequency` (MHz) from the nine station fluxes, not
+// rounded: NaN when an anchor is absent (at or below 0, or NaN) or the target is
+// not positive.
+double EstimateFlux(double frequency, const std::array<double, StationFrequencyCount> &fluxes);
+
+// The two station frequencies (MHz) that the estimate at `frequency` is drawn from.
+std::array<int, 2> EstimateAnchors(double frequency);

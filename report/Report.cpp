@@ -2,13 +2,13 @@
 #include "report/Report.h"
 
 #include "data/JsonFluxReader.h"
+#include "data/Observations.h"
 #include "data/PrintableText.h"
 #include "data/Stations.h"
 #include "data/TextFluxReader.h"
 #include "flux/FluxDisplays.h"
 
 #include <QBuffer>
-#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QRegularExpression>
@@ -60,7 +60,8 @@ Entry recordEntry(ProductFormat source, const ProductRead &read, int index, int 
     const bool json = source == ProductFormat::Json;
     entry.time = printable(json ? DisplayTimeFromTag(record.timeText) : record.timeText);
     entry.timeUtc =
-        json ? TagTimeUtc(record.timeText) : ColumnTimeUtc(read, StationColumns[column - 1].time);
+        json ? TagTimeUtc(record.timeText)
+             : ColumnTimeUtc(read.issued, read.tableDate, StationColumns[column - 1].time);
     entry.kind = ObservationKind;
     entry.observed = observedFigures(record);
     for (const FluxFigure &figure : FluxFigures(record))
@@ -79,7 +80,7 @@ Entry measurementEntry(const ProductRead &read, int column)
     Entry entry;
     entry.station = CanonicalStationName(QString::fromLatin1(station.name));
     entry.time = printable(date.leftJustified(12) + station.time);
-    entry.timeUtc = ColumnTimeUtc(read, station.time);
+    entry.timeUtc = ColumnTimeUtc(read.issued, read.tableDate, station.time);
     entry.kind = MeasurementKind;
     entry.observed = {{2800, IndicesGrid[Slot2800][column], true}};
     entry.quality = QStringList(StationFrequencyCount, QString());
@@ -144,9 +145,11 @@ QString table(const Entry &e)
     return text;
 }
 
+} // namespace
+
 // A text cell that a spreadsheet would take for a formula gets a leading
 // apostrophe; a number is left as it is.
-QString csvField(const QString &text)
+QString CsvField(const QString &text)
 {
     bool number = false;
     text.toDouble(&number);
@@ -157,6 +160,7 @@ QString csvField(const QString &text)
     return '"' + QString(field).replace('"', "\"\"") + '"';
 }
 
+namespace {
 QStringList csvHeader()
 {
     QStringList header = {"station", "time"};
@@ -173,7 +177,7 @@ QStringList csvHeader()
 
 QString csv(const Entry &e)
 {
-    QStringList fields = {csvField(e.station), csvField(e.time)};
+    QStringList fields = {CsvField(e.station), CsvField(e.time)};
     const bool record = e.kind == ObservationKind;
     QString observed2800;
     for (const FluxFigure &figure : e.observed)
@@ -187,19 +191,22 @@ QString csv(const Entry &e)
         fields << QString();
     fields << e.timeUtc << e.kind << observed2800;
     for (const QString &flag : e.quality)
-        fields << csvField(flag);
+        fields << CsvField(flag);
     return fields.join(',');
 }
 
-QString jsonString(const QString &text)
+} // namespace
+
+QString JsonString(const QString &text)
 {
     const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
     return QString::fromUtf8(array.mid(1, array.size() - 2));
 }
 
+namespace {
 QString jsonValue(const QString &text)
 {
-    return text.isEmpty() ? QString("null") : jsonString(text);
+    return text.isEmpty() ? QString("null") : JsonString(text);
 }
 
 QString jsonFigures(const QList<FluxFigure> &figures)
@@ -215,40 +222,20 @@ QString jsonFigures(const QList<FluxFigure> &figures)
 
 QString json(const Entry &e)
 {
-    QString text = "{\"station\": " + jsonString(e.station) + ", \"time\": " + jsonString(e.time);
+    QString text = "{\"station\": " + JsonString(e.station) + ", \"time\": " + JsonString(e.time);
     if (e.kind == MeasurementKind)
         return text + ", \"time_utc\": " + jsonValue(e.timeUtc) +
-               ", \"kind\": " + jsonString(e.kind) + ", \"observed\": " + jsonFigures(e.observed) +
+               ", \"kind\": " + JsonString(e.kind) + ", \"observed\": " + jsonFigures(e.observed) +
                '}';
     QStringList quality;
     for (int k = 0; k < StationFrequencyCount; ++k)
         quality << QString("\"%1\": %2").arg(StationFrequencies[k]).arg(jsonValue(e.quality[k]));
     return text + ", \"observed\": " + jsonFigures(e.observed) +
            ", \"estimated\": " + jsonFigures(e.estimated) +
-           ", \"time_utc\": " + jsonValue(e.timeUtc) + ", \"kind\": " + jsonString(e.kind) +
+           ", \"time_utc\": " + jsonValue(e.timeUtc) + ", \"kind\": " + JsonString(e.kind) +
            ", \"quality\": {" + quality.join(", ") + "}}";
 }
 
-// "2025 Dec 24" and, when `withTime`, "0530" after it.
-QDateTime productDateTime(const QByteArray &text, bool withTime)
-{
-    static const QRegularExpression pattern(
-        "^(\\d{4}) ([A-Z][a-z]{2}) (\\d{1,2})(?: (\\d\\d)(\\d\\d))?");
-    const QRegularExpressionMatch match = pattern.match(QString::fromLatin1(text));
-    int month = 0;
-    while (match.hasMatch() && month < 12 && match.captured(2) != MonthAbbreviations[month])
-        ++month;
-    const QDate date(match.captured(1).toInt(), month + 1, match.captured(3).toInt());
-    const QTime time(match.captured(4).toInt(), match.captured(5).toInt());
-    if (!match.hasMatch() || month == 12 || (withTime && match.captured(4).isEmpty()))
-        return QDateTime();
-    return QDateTime(date, withTime ? time : QTime(0, 0), Qt::UTC);
-}
-
-QString isoUtc(const QDateTime &time)
-{
-    return time.isValid() ? time.toString("yyyy-MM-ddTHH:mm:ss") + 'Z' : QString();
-}
 } // namespace
 
 ProductFormat DetectProductFormat(const QByteArray &product)
@@ -289,33 +276,4 @@ QString FormatReport(ProductFormat source, const ProductRead &read, int first, i
     if (format == ReportFormat::Json)
         return "[\n" + parts.join(",\n") + "\n]\n";
     return format == ReportFormat::Csv ? parts.join("\r\n") + "\r\n" : parts.join('\n');
-}
-
-QString ColumnTimeUtc(const ProductRead &read, const QByteArray &columnTime)
-{
-    const QTime time(columnTime.left(2).toInt(), columnTime.mid(2, 2).toInt());
-    const QDateTime table = productDateTime(read.tableDate, false);
-    if (table.isValid())
-        return isoUtc(QDateTime(table.date(), time, Qt::UTC));
-    const QDateTime issued = productDateTime(read.issued, true);
-    if (!issued.isValid())
-        return QString();
-    const int daysBack = time > issued.time() ? 1 : 0;
-    return isoUtc(QDateTime(issued.date().addDays(-daysBack), time, Qt::UTC));
-}
-
-QString TagTimeUtc(const QByteArray &timeTag)
-{
-    const QDateTime local =
-        QDateTime::fromString(QString::fromLatin1(timeTag.left(19)), Qt::ISODate);
-    return local.isValid() ? isoUtc(QDateTime(local.date(), local.time(), Qt::UTC)) : QString();
-}
-
-QString QualityFlag(const QString &quality)
-{
-    const QString words = quality.toLower().simplified();
-    for (const char *word : {"burst", "interference", "weather", "good"})
-        if (words.contains(QLatin1String(word)))
-            return QString::fromLatin1(word);
-    return words.contains("unknown") ? QString("unknown cause") : quality.simplified();
 }

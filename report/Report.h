@@ -32,15 +32,9 @@ enum class ReportFormat { Table, Csv, Json };
 QString FormatReport(ProductFormat source, const ProductRead &read, int first, int last,
                      bool measurements, ReportFormat format);
 
-// A text product's column time ("1700 UTC") as ISO 8601 UTC, dated by the table's
-// own date, or in the older layout without one by the issue date, a column later
-// in the day than the issue time belonging to the day before; empty when the
-// product gives no date.
-QString ColumnTimeUtc(const ProductRead &read, const QByteArray &columnTime);
+// A CSV field (RFC 4180); a text cell that a spreadsheet would take for a formula
+// gets a leading apostrophe, a number is left as it is.
+QString CsvField(const QString &text);
 
-// A JSON time tag ("2024-10-14T04:00:00") as ISO 8601 UTC, or empty.
-QString TagTimeUtc(const QByteArray &timeTag);
-
-// A quality text by its words: "good", "burst", "interference", "weather",
-// "unknown cause", or the text itself when it names none of them.
-QString QualityFlag(const QString &quality);
+// A JSON string literal of the text.
+QString JsonString(const QString &text);

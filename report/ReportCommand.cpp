@@ -2,59 +2,85 @@
 #include "report/ReportCommand.h"
 
 #include "data/JsonFluxReader.h"
-#include "net/FileDownload.h"
-#include "report/Report.h"
-
-#include <QCommandLineParser>
-#include <QEventLoop>
-#include <QTextStream>
-#include <QTimer>
+#include "report/ReportModes.h"
 
 namespace {
-constexpr int TransferTimeoutMs = 30 * 1000; // without data
-
 QTextStream *logStream = nullptr; // where the debug log goes, or nowhere
 
-// Downloads the product into the data directory as the window does; true when the
-// cache then holds what the service sent, or was kept because the body was empty.
-bool fetch(const Product &product, const ServiceLocations &locations, QTextStream &err,
-           int deadlineMs)
-{
-    FileDownload download;
-    download.setTransferTimeout(TransferTimeoutMs);
-    download.setTransferDeadline(deadlineMs);
-    download.setBodyCheck(DownloadedProductRefusal);
-    download.setWriteRefusalHint(QString::fromLatin1(CacheGroupHint));
-    QEventLoop loop;
-    // Every transfer, done() or not (a file that cannot be opened ends without it),
-    // ends with none left in flight.
-    QTimer idle;
-    QObject::connect(&idle, &QTimer::timeout, &loop, [&] {
-        if (!download.transfersInFlight())
-            loop.quit();
-    });
-    idle.start(50);
-    // The downloader stops the transfer at the deadline; this only guards the wait.
-    QTimer::singleShot(deadlineMs + 5000, &loop, &QEventLoop::quit);
-    const QString url = locations.urlOf(product);
-    download.download(url, locations.localPathOf(product));
-    loop.exec();
-    if (download.transfersInFlight()) {
-        err << "corvaline-report: fetching " << url << " did not end\n";
-        return false;
-    }
-    if (!download.lastFailure().isEmpty()) {
-        err << "corvaline-report: could not fetch " << url << ": " << download.lastFailure()
-            << "\n";
-        return false;
-    }
-    return true;
-}
+enum class Mode { Report, Import, History };
+
+const char ModesHelp[] =
+    "Reports the solar radio flux observed by NOAA's stations and estimated at the amateur\n"
+    "bands, from the product the window caches, for scripts, terminals and dashboards, and\n"
+    "keeps an archive of every observation.\n\n"
+    "Modes and their options:\n"
+    "  (default)   the report: --json, --file, --fetch, --observation, --archive [--database,\n"
+    "              --quiet], --format\n"
+    "  --import    FILE...: --database, --quiet\n"
+    "  --history   --database, --from, --to, --station, --mhz, --series, --daily, --format\n"
+    "--verbose goes with every mode.";
 
 int usageError(const QCommandLineParser &parser, const QString &error, QTextStream &err)
 {
     err << "corvaline-report: " << error << "\n\n" << parser.helpText();
     return 2;
+}
+
+// The options each mode accepts beside --verbose.
+QList<const QCommandLineOption *> modeOptions(Mode mode, const ReportOptions &o)
+{
+    switch (mode) {
+    case Mode::Import:
+        return {&o.import, &o.database, &o.quiet};
+    case Mode::History:
+        return {&o.history, &o.database, &o.from,  &o.to,    &o.station,
+                &o.mhz,     &o.series,   &o.daily, &o.format};
+    case Mode::Report:
+        break;
+    }
+    return {&o.json,    &o.file,     &o.fetch, &o.observation,
+            &o.archive, &o.database, &o.quiet, &o.format};
+}
+
+const char *modeName(Mode mode)
+{
+    return mode == Mode::Import ? "--import" : mode == Mode::History ? "--history" : "the report";
+}
+
+// The first option set that the mode does not take, or an empty text.
+QString foreignOption(const QCommandLineParser &parser, const ReportOptions &o, Mode mode)
+{
+    const QList<const QCommandLineOption *> allowed = modeOptions(mode, o);
+    for (const QCommandLineOption *option : modeOptions(Mode::Report, o) +
+                                                modeOptions(Mode::Import, o) +
+                                                modeOptions(Mode::History, o))
+        if (parser.isSet(*option) && !allowed.contains(option))
+            return "--" + option->names().first();
+    return QString();
+}
+
+// A usage error in the options of the chosen mode, or an empty text.
+QString usageProblem(const QCommandLineParser &parser, const ReportOptions &o, Mode mode)
+{
+    const QString foreign = foreignOption(parser, o, mode);
+    if (!foreign.isEmpty())
+        return foreign + " does not go with " + modeName(mode);
+    if (parser.isSet(o.import) && parser.isSet(o.history))
+        return "--import and --history are two modes: choose one";
+    if (mode == Mode::Import && parser.positionalArguments().isEmpty())
+        return "--import needs the files to store";
+    if (mode != Mode::Import && !parser.positionalArguments().isEmpty())
+        return "unexpected argument " + parser.positionalArguments().first();
+    bool numeric = true;
+    const int wanted = parser.value(o.observation).toInt(&numeric);
+    if (parser.isSet(o.observation) && (!numeric || wanted < 0))
+        return "the observation is a number from 0: " + parser.value(o.observation);
+    if (parser.isSet(o.file) && (parser.isSet(o.json) || parser.isSet(o.fetch)))
+        return "--file reads a file of its own: no --json or --fetch with it";
+    if (mode == Mode::Report && !parser.isSet(o.archive) &&
+        (parser.isSet(o.database) || parser.isSet(o.quiet)))
+        return "--database and --quiet go with --archive";
+    return QString();
 }
 } // namespace
 
@@ -62,20 +88,13 @@ int RunReport(const QStringList &arguments, const ServiceLocations &locations, Q
               QTextStream &err, int fetchDeadlineMs)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        "Reports the solar radio flux observed by NOAA's stations and estimated at the amateur\n"
-        "bands, from the product the window caches, for scripts, terminals and dashboards.");
+    parser.setApplicationDescription(ModesHelp);
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption json("json", "Read the cached JSON product instead of the text one.");
-    const QCommandLineOption file("file", "Read the product file PATH, text or JSON.", "PATH");
-    const QCommandLineOption fetchOption("fetch", "Download the product into the cache first.");
-    const QCommandLineOption only("observation", "Report observation N only; 0 is the first.", "N");
-    const QCommandLineOption format("format", "table (the default), csv or json.", "FORMAT",
-                                    "table");
-    const QCommandLineOption verbose("verbose", "Write the readers' and downloader's log to "
-                                                "standard error.");
-    parser.addOptions({json, file, fetchOption, only, format, verbose});
+    const ReportOptions o;
+    parser.addOptions({o.json, o.file, o.fetch, o.observation, o.archive, o.import, o.history,
+                       o.database, o.quiet, o.from, o.to, o.station, o.mhz, o.series, o.daily,
+                       o.format, o.verbose});
     if (!parser.parse(arguments))
         return usageError(parser, parser.errorText(), err);
     if (parser.isSet(help)) {
@@ -87,67 +106,28 @@ int RunReport(const QStringList &arguments, const ServiceLocations &locations, Q
         return 0;
     }
     const QStringList formats = {"table", "csv", "json"};
-    const int reportFormat = int(formats.indexOf(parser.value(format)));
-    bool numeric = true;
-    const int wanted = parser.isSet(only) ? parser.value(only).toInt(&numeric) : -1;
-    if (!parser.positionalArguments().isEmpty())
-        return usageError(parser, "unexpected argument " + parser.positionalArguments().first(),
-                          err);
-    if (reportFormat < 0)
-        return usageError(parser, "unknown format " + parser.value(format), err);
-    if (!numeric || (parser.isSet(only) && wanted < 0))
-        return usageError(parser, "the observation is a number from 0: " + parser.value(only), err);
-    if (parser.isSet(file) && (parser.isSet(json) || parser.isSet(fetchOption)))
-        return usageError(parser, "--file reads a file of its own: no --json or --fetch with it",
-                          err);
+    const int format = int(formats.indexOf(parser.value(o.format)));
+    if (format < 0)
+        return usageError(parser, "unknown format " + parser.value(o.format), err);
+    const Mode mode = parser.isSet(o.import)    ? Mode::Import
+                      : parser.isSet(o.history) ? Mode::History
+                                                : Mode::Report;
+    const QString problem = usageProblem(parser, o, mode);
+    if (!problem.isEmpty())
+        return usageError(parser, problem, err);
 
-    logStream = parser.isSet(verbose) ? &err : nullptr;
+    logStream = parser.isSet(o.verbose) ? &err : nullptr;
     const QtMessageHandler previous =
         qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &line) {
             if (logStream)
                 *logStream << line << '\n';
         });
-    VerboseLogging = parser.isSet(verbose);
-    const Product &product = parser.isSet(json) ? JsonProduct : TextProduct;
-    int status = 1;
-    if (!parser.isSet(fetchOption) || fetch(product, locations, err, fetchDeadlineMs)) {
-        const QString path =
-            parser.isSet(file) ? parser.value(file) : locations.localPathOf(product);
-        // A cached product is read only as a regular file, never through a link.
-        const ProductLinks links = parser.isSet(file) ? ProductLinks::Follow : ProductLinks::Refuse;
-        QByteArray bytes;
-        ProductRead read;
-        if (!ReadProductFile(path, bytes, links)) {
-            err << "corvaline-report: cannot read " << path
-                << ": no such file, or not a regular file of at most 16 MiB";
-            // Only the JSON product cached: the window's default text one is not.
-            QByteArray json;
-            if (&product == &TextProduct && !parser.isSet(file) &&
-                ReadProductFile(locations.localPathOf(JsonProduct), json))
-                err << "; the JSON product is cached: use --json";
-            err << "\n";
-        } else {
-            const ProductFormat source = parser.isSet(file)   ? DetectProductFormat(bytes)
-                                         : parser.isSet(json) ? ProductFormat::Json
-                                                              : ProductFormat::Text;
-            const int count = ReadProduct(bytes, source, read) == 0 ? read.count : -1;
-            if (count < 0)
-                err << "corvaline-report: " << path << " is not a JSON array of observations\n";
-            else if (count == 0)
-                err << "corvaline-report: " << path << " holds no observations\n";
-            else if (wanted >= count)
-                err << "corvaline-report: there is no observation " << wanted << "; " << path
-                    << " holds " << count << ", from 0 to " << count - 1 << "\n";
-            else {
-                out << FormatReport(source, read, qMax(wanted, 0), wanted < 0 ? count - 1 : wanted,
-                                    wanted < 0, ReportFormat(reportFormat));
-                if (read.entries > count)
-                    err << "corvaline-report: " << path << " holds " << read.entries
-                        << " observations, the newest " << count << " are read\n";
-                status = 0;
-            }
-        }
-    }
+    VerboseLogging = parser.isSet(o.verbose);
+    const ModeContext context{
+        parser, o, locations, out, err, fetchDeadlineMs, ReportFormat(format)};
+    const int status = mode == Mode::Import    ? RunImport(context)
+                       : mode == Mode::History ? RunHistory(context)
+                                               : RunProductReport(context);
     qInstallMessageHandler(previous);
     logStream = nullptr;
     return status;

@@ -1,0 +1,256 @@
+// SPDX-License-Identifier: MIT
+// The archive's modes: storing products (--archive, --import) and reading the
+// series back (--history).
+#include "archive/Archive.h"
+#include "archive/FluxTable.h"
+#include "archive/History.h"
+#include "data/Stations.h"
+#include "flux/FluxDisplays.h"
+#include "report/ReportModes.h"
+
+#include <QDateTime>
+
+namespace {
+constexpr int DefaultHistoryDays = 30;
+
+bool openArchive(const ModeContext &c, Archive &archive)
+{
+    QString error;
+    const bool chosen = c.parser.isSet(c.options.database);
+    if ((chosen || Archive::MakeDefaultFolder(error)) &&
+        archive.open(chosen ? c.parser.value(c.options.database) : Archive::DefaultPath(), error))
+        return true;
+    c.err << "corvaline-report: cannot open the archive " << error << "\n";
+    return false;
+}
+
+// A product's or flux table's observations, known by content; nothing when the
+// bytes are none of them.
+std::optional<QList<Observation>> observationsOf(const QByteArray &bytes, ProductFormat format)
+{
+    if (IsFluxTable(bytes))
+        return ReadFluxTable(bytes);
+    if (format == ProductFormat::Json)
+        return ReadJsonObservations(bytes);
+    QList<Observation> observations = ReadTextObservations(bytes);
+    if (observations.isEmpty() && !bytes.contains(":Solar_Radio_Flux:"))
+        return std::nullopt;
+    return observations;
+}
+
+bool storeAll(const ModeContext &c, Archive &archive, const QList<Observation> &observations,
+              const QString &path)
+{
+    StoreCounts counts;
+    QString error;
+    if (!archive.store(observations, counts, error)) {
+        c.err << "corvaline-report: could not store " << path
+              << " in the archive, which is kept as it was: " << error << "\n";
+        return false;
+    }
+    if (counts.undated > 0)
+        c.err << "corvaline-report: " << path << ": " << counts.undated
+              << " observations without a date were not stored\n";
+    if (c.parser.isSet(c.options.import) && !c.parser.isSet(c.options.quiet))
+        c.out << path << ": " << counts.added << " new, " << counts.revised << " revised, "
+              << counts.unchanged << " unchanged\n";
+    return true;
+}
+
+std::optional<QDateTime> timeOption(const QString &text, bool endOfDay)
+{
+    const QDate day = QDate::fromString(text, Qt::ISODate);
+    if (text.size() == 10 && day.isValid())
+        return endOfDay ? QDateTime(day, QTime(23, 59, 59), Qt::UTC)
+                        : QDateTime(day, QTime(0, 0), Qt::UTC);
+    QDateTime time = QDateTime::fromString(text, Qt::ISODate);
+    if (!time.isValid())
+        return std::nullopt;
+    if (time.timeSpec() == Qt::LocalTime)
+        time.setTimeSpec(Qt::UTC);
+    return time.toUTC();
+}
+
+std::optional<QList<int>> frequencyOption(const QString &text)
+{
+    QList<int> mhz;
+    for (const QString &item : text.split(',')) {
+        bool number = false;
+        const int frequency = item.trimmed().toInt(&number);
+        if (!number || frequency < LowestHistoryMHz || frequency > HighestHistoryMHz)
+            return std::nullopt;
+        if (!mhz.contains(frequency))
+            mhz << frequency;
+    }
+    return mhz;
+}
+
+QString figure(double sfu)
+{
+    return QString::number(sfu, 'g', 12);
+}
+
+// A value with the precision its source gives: the flux table writes tenths.
+QString figure(const HistoryRow &row)
+{
+    return row.origin == Origin::FluxTable && row.observed ? QString::number(row.sfu, 'f', 1)
+                                                           : figure(row.sfu);
+}
+
+QString seriesText(const QList<HistoryRow> &rows, ReportFormat format)
+{
+    QStringList lines;
+    if (format == ReportFormat::Table)
+        lines << "station        time (UTC)              MHz        sfu  source     quality";
+    if (format == ReportFormat::Csv)
+        lines << "station,time_utc,mhz,sfu,source,quality,origin";
+    for (const HistoryRow &row : rows) {
+        const QString source = row.observed ? "observed" : "estimated";
+        const QString flag = QualityFlag(row.quality);
+        if (format == ReportFormat::Table)
+            lines << QString("%1 %2 %3 %4  %5  %6")
+                         .arg(row.station.leftJustified(14), IsoUtc(row.timeS).leftJustified(21))
+                         .arg(row.mhz, 5)
+                         .arg(figure(row), 10)
+                         .arg(source.leftJustified(9), flag)
+                         .trimmed();
+        else if (format == ReportFormat::Csv)
+            lines << QStringList{CsvField(row.station),
+                                 IsoUtc(row.timeS),
+                                 QString::number(row.mhz),
+                                 figure(row.sfu),
+                                 source,
+                                 CsvField(flag),
+                                 OriginName(row.origin)}
+                         .join(',');
+        else
+            lines << "  {\"station\": " + JsonString(row.station) + ", \"time_utc\": \"" +
+                         IsoUtc(row.timeS) + "\", \"mhz\": " + QString::number(row.mhz) +
+                         ", \"sfu\": " + figure(row) + ", \"source\": \"" + source +
+                         "\", \"quality\": " + (flag.isEmpty() ? "null" : JsonString(flag)) +
+                         ", \"origin\": \"" + OriginName(row.origin) + "\"}";
+    }
+    return lines.join(format == ReportFormat::Json  ? ",\n"
+                      : format == ReportFormat::Csv ? "\r\n"
+                                                    : "\n");
+}
+
+QString dailyText(const QList<DailyRow> &rows, ReportFormat format)
+{
+    QStringList lines;
+    if (format == ReportFormat::Table)
+        lines << "station        day           MHz     median  count  source";
+    if (format == ReportFormat::Csv)
+        lines << "station,date,mhz,sfu,count,source";
+    for (const DailyRow &row : rows) {
+        const QString day = row.day.toString(Qt::ISODate);
+        if (format == ReportFormat::Table)
+            lines << QString("%1 %2 %3 %4 %5  %6")
+                         .arg(row.station.leftJustified(14), day.leftJustified(10))
+                         .arg(row.mhz, 7)
+                         .arg(figure(row.sfu), 10)
+                         .arg(row.count, 6)
+                         .arg(row.source);
+        else if (format == ReportFormat::Csv)
+            lines << QStringList{CsvField(row.station),      day,
+                                 QString::number(row.mhz),   figure(row.sfu),
+                                 QString::number(row.count), row.source}
+                         .join(',');
+        else
+            lines << "  {\"station\": " + JsonString(row.station) + ", \"date\": \"" + day +
+                         "\", \"mhz\": " + QString::number(row.mhz) +
+                         ", \"sfu\": " + figure(row.sfu) +
+                         ", \"count\": " + QString::number(row.count) + ", \"source\": \"" +
+                         row.source + "\"}";
+    }
+    return lines.join(format == ReportFormat::Json  ? ",\n"
+                      : format == ReportFormat::Csv ? "\r\n"
+                                                    : "\n");
+}
+
+QString framed(const QString &body, bool empty, ReportFormat format)
+{
+    if (format == ReportFormat::Json)
+        return empty ? "[]\n" : "[\n" + body + "\n]\n";
+    return body + (format == ReportFormat::Csv ? "\r\n" : "\n");
+}
+} // namespace
+
+bool ArchiveProduct(const ModeContext &c, const QByteArray &bytes, ProductFormat format,
+                    const QString &path)
+{
+    const std::optional<QList<Observation>> observations = observationsOf(bytes, format);
+    Archive archive;
+    return observations && openArchive(c, archive) && storeAll(c, archive, *observations, path);
+}
+
+int RunImport(const ModeContext &c)
+{
+    Archive archive;
+    if (!openArchive(c, archive))
+        return 1;
+    int status = 0;
+    for (const QString &path : c.parser.positionalArguments()) {
+        QByteArray bytes;
+        std::optional<QList<Observation>> observations;
+        if (!ReadProductFile(path, bytes, ProductLinks::Follow))
+            c.err << "corvaline-report: cannot read " << path
+                  << ": no such file, or not a regular file of at most 16 MiB\n";
+        else if (!(observations = observationsOf(bytes, DetectProductFormat(bytes))))
+            c.err << "corvaline-report: " << path
+                  << " is neither a product of the service nor a Penticton flux table\n";
+        if (!observations || !storeAll(c, archive, *observations, path))
+            status = 1;
+    }
+    return status;
+}
+
+int RunHistory(const ModeContext &c)
+{
+    const ReportOptions &o = c.options;
+    const QCommandLineParser &p = c.parser;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const std::optional<QDateTime> from =
+        p.isSet(o.from) ? timeOption(p.value(o.from), false) : now.addDays(-DefaultHistoryDays);
+    const std::optional<QDateTime> to = p.isSet(o.to) ? timeOption(p.value(o.to), true) : now;
+    QList<int> targets(EstimatedDisplays.begin(), EstimatedDisplays.end());
+    const std::optional<QList<int>> mhz =
+        p.isSet(o.mhz) ? frequencyOption(p.value(o.mhz)) : targets;
+    const QStringList seriesNames = {"observed", "adjusted", "ursi"};
+    const qsizetype series = seriesNames.indexOf(p.value(o.series));
+    QString problem;
+    if (!from || !to)
+        problem = "a date is YYYY-MM-DD or an ISO 8601 time: " + p.value(from ? o.to : o.from);
+    else if (!mhz)
+        problem = QString("the frequencies are whole MHz from %1 to %2, comma-separated: %3")
+                      .arg(LowestHistoryMHz)
+                      .arg(HighestHistoryMHz)
+                      .arg(p.value(o.mhz));
+    else if (series < 0)
+        problem = "unknown series " + p.value(o.series) + ": observed, adjusted or ursi";
+    if (!problem.isEmpty()) {
+        c.err << "corvaline-report: " << problem << "\n";
+        return 2;
+    }
+    Archive archive;
+    QList<StoredValue> values;
+    QString error;
+    const Selection selection{
+        *from, *to, p.isSet(o.station) ? CanonicalStationName(p.value(o.station)) : QString(),
+        Series(series), FrequenciesNeeded(*mhz)};
+    if (!openArchive(c, archive))
+        return 1;
+    if (!archive.select(selection, values, error)) {
+        c.err << "corvaline-report: cannot read the archive: " << error << "\n";
+        return 1;
+    }
+    const QList<HistoryRow> rows = HistorySeries(values, *mhz);
+    if (rows.isEmpty())
+        c.err << "corvaline-report: the archive holds no values for this selection\n";
+    if (p.isSet(o.daily)) {
+        const QList<DailyRow> daily = DailyMedians(rows);
+        c.out << framed(dailyText(daily, c.format), daily.isEmpty(), c.format);
+    } else
+        c.out << framed(seriesText(rows, c.format), rows.isEmpty(), c.format);
+    return 0;
+}

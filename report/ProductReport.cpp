@@ -1,0 +1,104 @@
+// SPDX-License-Identifier: MIT
+#include "data/JsonFluxReader.h"
+#include "net/FileDownload.h"
+#include "report/ReportModes.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+namespace {
+constexpr int TransferTimeoutMs = 30 * 1000; // without data
+
+// Downloads the product into the data directory as the window does; true when the
+// cache then holds what the service sent, or was kept because the body was empty.
+bool fetch(const Product &product, const ServiceLocations &locations, QTextStream &err,
+           int deadlineMs)
+{
+    FileDownload download;
+    download.setTransferTimeout(TransferTimeoutMs);
+    download.setTransferDeadline(deadlineMs);
+    download.setBodyCheck(DownloadedProductRefusal);
+    download.setWriteRefusalHint(QString::fromLatin1(CacheGroupHint));
+    QEventLoop loop;
+    // Every transfer, done() or not (a file that cannot be opened ends without it),
+    // ends with none left in flight.
+    QTimer idle;
+    QObject::connect(&idle, &QTimer::timeout, &loop, [&] {
+        if (!download.transfersInFlight())
+            loop.quit();
+    });
+    idle.start(50);
+    // The downloader stops the transfer at the deadline; this only guards the wait.
+    QTimer::singleShot(deadlineMs + 5000, &loop, &QEventLoop::quit);
+    const QString url = locations.urlOf(product);
+    download.download(url, locations.localPathOf(product));
+    loop.exec();
+    if (download.transfersInFlight()) {
+        err << "corvaline-report: fetching " << url << " did not end\n";
+        return false;
+    }
+    if (!download.lastFailure().isEmpty()) {
+        err << "corvaline-report: could not fetch " << url << ": " << download.lastFailure()
+            << "\n";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int RunProductReport(const ModeContext &c)
+{
+    const QCommandLineParser &parser = c.parser;
+    const ReportOptions &o = c.options;
+    bool numeric = true;
+    const int wanted =
+        parser.isSet(o.observation) ? parser.value(o.observation).toInt(&numeric) : -1;
+    const Product &product = parser.isSet(o.json) ? JsonProduct : TextProduct;
+    if (parser.isSet(o.fetch) && !fetch(product, c.locations, c.err, c.fetchDeadlineMs))
+        return 1;
+    const QString path =
+        parser.isSet(o.file) ? parser.value(o.file) : c.locations.localPathOf(product);
+    // A cached product is read only as a regular file, never through a link.
+    const ProductLinks links = parser.isSet(o.file) ? ProductLinks::Follow : ProductLinks::Refuse;
+    QByteArray bytes;
+    if (!ReadProductFile(path, bytes, links)) {
+        c.err << "corvaline-report: cannot read " << path
+              << ": no such file, or not a regular file of at most 16 MiB";
+        // Only the JSON product cached: the window's default text one is not.
+        QByteArray json;
+        if (&product == &TextProduct && !parser.isSet(o.file) &&
+            ReadProductFile(c.locations.localPathOf(JsonProduct), json))
+            c.err << "; the JSON product is cached: use --json";
+        c.err << "\n";
+        return 1;
+    }
+    const ProductFormat source = parser.isSet(o.file)   ? DetectProductFormat(bytes)
+                                 : parser.isSet(o.json) ? ProductFormat::Json
+                                                        : ProductFormat::Text;
+    ProductRead read;
+    const int count = ReadProduct(bytes, source, read) == 0 ? read.count : -1;
+    if (count < 0) {
+        c.err << "corvaline-report: " << path << " is not a JSON array of observations\n";
+        return 1;
+    }
+    if (count == 0) {
+        c.err << "corvaline-report: " << path << " holds no observations\n";
+        return 1;
+    }
+    if (wanted >= count) {
+        c.err << "corvaline-report: there is no observation " << wanted << "; " << path << " holds "
+              << count << ", from 0 to " << count - 1 << "\n";
+        return 1;
+    }
+    if (parser.isSet(o.archive) && !ArchiveProduct(c, bytes, source, path))
+        return 1;
+    if (parser.isSet(o.quiet))
+        return 0;
+    c.out << FormatReport(source, read, qMax(wanted, 0), wanted < 0 ? count - 1 : wanted,
+                          wanted < 0, c.format);
+    if (read.entries > count)
+        c.err << "corvaline-report: " << path << " holds " << read.entries
+              << " observations, the newest " << count << " are read\n";
+    return 0;
+}

@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "data/Products.h"
+#include "report/Report.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QTextStream>
+
+// Every option of corvaline-report; each mode accepts its own and refuses the rest.
+struct ReportOptions
+{
+    // The report of a product (the default mode).
+    QCommandLineOption json{"json", "Read the cached JSON product instead of the text one."};
+    QCommandLineOption file{"file", "Read the product file PATH, text or JSON.", "PATH"};
+    QCommandLineOption fetch{"fetch", "Download the product into the cache first."};
+    QCommandLineOption observation{"observation", "Report observation N only; 0 is the first.",
+                                   "N"};
+    QCommandLineOption archive{"archive", "Store every observation of the product in the "
+                                          "archive, then report."};
+    // The archive.
+    QCommandLineOption import{"import", "Store the product files and Penticton flux tables "
+                                        "FILE... in the archive."};
+    QCommandLineOption history{"history", "Print the archived series."};
+    QCommandLineOption database{"database",
+                                "The archive file (default: " +
+                                    QString("$XDG_DATA_HOME/corvaline/"
+                                            "archive.sqlite") +
+                                    ").",
+                                "PATH"};
+    QCommandLineOption quiet{"quiet", "Print nothing on success (--archive, --import)."};
+    QCommandLineOption from{"from",
+                            "First day (YYYY-MM-DD) or time (ISO 8601, UTC) of the "
+                            "series; default: 30 days ago.",
+                            "DATE"};
+    QCommandLineOption to{"to", "Last day or time of the series, included; default: now.", "DATE"};
+    QCommandLineOption station{"station", "One station only (any spelling, any case).", "NAME"};
+    QCommandLineOption mhz{"mhz",
+                           "Frequencies in MHz, comma-separated, 30 to 30000; default: "
+                           "the 20 targets of the window.",
+                           "LIST"};
+    QCommandLineOption series{"series",
+                              "observed (the default), adjusted or ursi: the series "
+                              "of the Penticton flux table.",
+                              "SERIES", "observed"};
+    QCommandLineOption daily{"daily", "One median per station, UTC day and frequency, with "
+                                      "the count."};
+    // Every mode.
+    QCommandLineOption format{"format", "table (the default), csv or json.", "FORMAT", "table"};
+    QCommandLineOption verbose{"verbose", "Write the readers' and downloader's log to standard "
+                                          "error."};
+};
+
+// What a mode works with: the parsed options, where the service and the cache
+// are, and the two streams.
+struct ModeContext
+{
+    const QCommandLineParser &parser;
+    const ReportOptions &options;
+    const ServiceLocations &locations;
+    QTextStream &out;
+    QTextStream &err;
+    int fetchDeadlineMs;
+    ReportFormat format;
+};
+
+// The report of one product, archiving it first with --archive.
+int RunProductReport(const ModeContext &context);
+
+// --import FILE...: stores product files and flux tables in the archive.
+int RunImport(const ModeContext &context);
+
+// --history: the archived series, or with --daily their daily medians.
+int RunHistory(const ModeContext &context);
+
+// Stores every observation of a product already read from `path` in the archive
+// that the options name; false with a message on `err` when it cannot.
+bool ArchiveProduct(const ModeContext &context, const QByteArray &bytes, ProductFormat format,
+                    const QString &path);
