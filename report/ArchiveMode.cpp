@@ -118,7 +118,7 @@ QString seriesText(const QList<HistoryRow> &rows, ReportFormat format)
             lines << QStringList{CsvField(row.station),
                                  IsoUtc(row.timeS),
                                  QString::number(row.mhz),
-                                 figure(row.sfu),
+                                 figure(row),
                                  source,
                                  CsvField(flag),
                                  OriginName(row.origin)}
