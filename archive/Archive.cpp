@@ -2,12 +2,14 @@
 #include "archive/Archive.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QThread>
 #include <QUuid>
 #include <QVariant>
 #include <cerrno>
@@ -92,6 +94,12 @@ bool looksLikeSqlite(const QString &path, QString &error)
         return false;
     }
     return true;
+}
+
+// SQLITE_BUSY and SQLITE_LOCKED: another connection holds the lock.
+bool isBusy(const QSqlError &error)
+{
+    return error.nativeErrorCode() == "5" || error.nativeErrorCode() == "6";
 }
 
 template <typename Statements>
@@ -212,7 +220,15 @@ bool Archive::open(const QString &path, QString &error)
         error = path + ": " + sqlError(db.lastError());
         return false;
     }
-    if (!prepare(error)) {
+    // Switching a new file to WAL needs the file to itself: another archiver that
+    // is storing makes SQLite answer "busy" at once, without waiting.
+    QElapsedTimer waited;
+    waited.start();
+    while (!prepare(error) && busy && waited.elapsed() < BusyTimeoutMs) {
+        error.clear();
+        QThread::msleep(20);
+    }
+    if (!error.isEmpty()) {
         error = path + ": " + error;
         close();
         return false;
@@ -225,13 +241,17 @@ bool Archive::open(const QString &path, QString &error)
 bool Archive::prepare(QString &error)
 {
     QSqlQuery query(QSqlDatabase::database(connection));
-    if (!execAll(query, Pragmas, error) || !execAll(query, Begin, error))
+    busy = false;
+    if (!execAll(query, Pragmas, error) || !execAll(query, Begin, error)) {
+        busy = isBusy(query.lastError());
         return false;
+    }
     bool ok = execAll(query, Schema, error) &&
               query.exec(QString("PRAGMA application_id = %1").arg(ApplicationId)) &&
               query.exec(QString("PRAGMA user_version = %1").arg(SchemaVersion));
     if (ok && error.isEmpty())
         return execAll(query, Commit, error);
+    busy = isBusy(query.lastError());
     if (error.isEmpty())
         error = sqlError(query.lastError());
     query.exec("ROLLBACK");

@@ -73,4 +73,5 @@ private:
     void close();
 
     QString connection;
+    bool busy = false; // the last prepare() failed for a lock that another holds
 };

@@ -38,8 +38,9 @@ std::optional<QList<Observation>> observationsOf(const QByteArray &bytes, Produc
     return observations;
 }
 
+// `stored` receives a line of counts for --import.
 bool storeAll(const ModeContext &c, Archive &archive, const QList<Observation> &observations,
-              const QString &path)
+              const QString &path, QStringList &stored)
 {
     StoreCounts counts;
     QString error;
@@ -52,8 +53,11 @@ bool storeAll(const ModeContext &c, Archive &archive, const QList<Observation> &
         c.err << "corvaline-report: " << path << ": " << counts.undated
               << " observations without a date were not stored\n";
     if (c.parser.isSet(c.options.import) && !c.parser.isSet(c.options.quiet))
-        c.out << path << ": " << counts.added << " new, " << counts.revised << " revised, "
-              << counts.unchanged << " unchanged\n";
+        stored << QString("%1: %2 new, %3 revised, %4 unchanged\n")
+                      .arg(path)
+                      .arg(counts.added)
+                      .arg(counts.revised)
+                      .arg(counts.unchanged);
     return true;
 }
 
@@ -181,7 +185,9 @@ bool ArchiveProduct(const ModeContext &c, const QByteArray &bytes, ProductFormat
 {
     const std::optional<QList<Observation>> observations = observationsOf(bytes, format);
     Archive archive;
-    return observations && openArchive(c, archive) && storeAll(c, archive, *observations, path);
+    QStringList stored;
+    return observations && openArchive(c, archive) &&
+           storeAll(c, archive, *observations, path, stored);
 }
 
 int RunImport(const ModeContext &c)
@@ -190,6 +196,7 @@ int RunImport(const ModeContext &c)
     if (!openArchive(c, archive))
         return 1;
     int status = 0;
+    QStringList stored;
     for (const QString &path : c.parser.positionalArguments()) {
         QByteArray bytes;
         std::optional<QList<Observation>> observations;
@@ -199,9 +206,12 @@ int RunImport(const ModeContext &c)
         else if (!(observations = observationsOf(bytes, DetectProductFormat(bytes))))
             c.err << "corvaline-report: " << path
                   << " is neither a product of the service nor a Penticton flux table\n";
-        if (!observations || !storeAll(c, archive, *observations, path))
+        if (!observations || !storeAll(c, archive, *observations, path, stored))
             status = 1;
     }
+    // Standard output holds a result only: when a file failed, what was stored
+    // goes to standard error beside the failure.
+    (status == 0 ? c.out : c.err) << stored.join("");
     return status;
 }
 

@@ -1,0 +1,236 @@
+// SPDX-License-Identifier: MIT
+// The archive: corvaline-report --import, --archive and --history against an
+// archive file of the test's own, refused files, a killed import and two
+// archivers at once.
+#include "report/ReportCommand.h"
+#include "support/Support.h"
+#include "support/Table.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QThread>
+#include <csignal>
+
+namespace {
+const QString DataDir = CORVALINE_SOURCE_DIR "/tests/data/";
+const QByteArray Real = ReadFile(DataDir + "noaa-current-space-weather-indices-2025-12-19.txt"),
+                 Later = QByteArray(Real).replace("118         -1", "118        120"),
+                 Flux = ReadFile(DataDir + "penticton-fluxtable-lines.txt");
+// San Vito's JSON entry of the hour the seed product's 1000 UTC column stands for.
+const QByteArray SanVito = entry("San Vito", "2024-10-14T10:38:00", "245:15:Good 410:39:Good"),
+                 Revised = entry("San Vito", "2024-10-14T10:38:00", "245:16:Good 410:39:Good");
+
+const QString H = "--history --format csv --database <db> "; // a query of the archive
+
+struct ArchiveRun
+{
+    const char *name;
+    QStringList steps; // earlier commands, each of which succeeds
+    QString arguments; // <db>: the archive; <a>, <b>: the row's files
+    int status;
+    QString out;         // what standard output holds
+    const char *message; // in standard error, or nullptr for nothing there
+    QByteArray a = {}, b = {};
+    QByteArray database = {}; // the archive file before the run: null for none
+};
+
+const QByteArray Sqlite = "SQLite format 3";
+
+// clang-format off
+const ArchiveRun Runs[] = {
+    {"a real product and flux table", {}, "--import <db> <a> <b>", 0, "<a>: 20 new, 0 revised, 0 unchanged\n<b>: 21 new, 0 revised, 0 unchanged\n", nullptr, Real, Flux},
+    {"the same product twice adds nothing", {"--import <db> <a>"}, "--import <db> <a>", 0, "<a>: 0 new, 0 revised, 20 unchanged\n", nullptr, Real},
+    {"a product saved later in the day adds its new column", {"--import <db> <a>"}, "--import <db> <b>", 0, "<b>: 1 new, 0 revised, 20 unchanged\n", nullptr, Real, Later},
+    {"a revised value replaces the stored one", {"--import <db> <a>", "--import <db> <b>"}, H + "--from 2024-10-14 --to 2024-10-14 --mhz 245", 0, "...San Vito,2024-10-14T10:38:00Z,245,16,observed,good,json\r\n", nullptr, SanVito, Revised},
+    {"columns dated by the table's own date", {"--import <db> <a>"}, H + "--from 2025-12-19 --to 2025-12-19T17:00:00Z --mhz 2800,245", 0, "...San Vito,2025-12-19T10:00:00Z,245,15,observed,,text\r\nPenticton,2025-12-19T17:00:00Z,2800,118,observed,,text\r\nSagamore Hill,2025-12-19T17:00:00Z,245,17,observed,,text\r\n", nullptr, Real},
+    {"older layout: a column later than the issue time is the day before", {"--import <db> <a>"}, H + "--from 2024-10-13 --to 2024-10-14 --mhz 245 --station learmonth", 0, "...Learmonth,2024-10-14T04:00:00Z,245,14,", nullptr, IndicesProduct()},
+    {"older layout, the day before", {"--import <db> <a>"}, H + "--from 2024-10-13 --to 2024-10-13 --mhz 245 --station PENTICTION", 0, "...Penticton,2024-10-13T17:00:00Z,245,17,", nullptr, IndicesProduct()},
+    {"estimates as the window makes them", {"--import <db> <a>"}, H + "--from 2024-10-14 --to 2024-10-14 --mhz 1296,24048,30 --station Learmonth", 0, "...Learmonth,2024-10-14T04:00:00Z,1296,64,estimated,,text\r\nLearmonth,2024-10-14T04:00:00Z,24048,1052,estimated,,text\r\nLearmonth,2024-10-14T04:00:00Z,30,0,estimated,,text\r\n", nullptr, IndicesProduct("2024 Oct 14 2330 UTC")},
+    {"a text value within the hour of a JSON one counts once", {"--import <db> <a> <b>"}, H + "--daily --from 2024-10-14 --to 2024-10-14 --mhz 245,610", 0, "...San Vito,2024-10-14,245,15,1,observed\r\nSan Vito,2024-10-14,610,53,1,observed\r\n", nullptr, IndicesProduct("2024 Oct 14 2330 UTC"), SanVito},
+    {"daily medians of the flux table, the tenth kept", {"--import <db> <a>"}, H + "--daily --from 2004-11-12 --to 2004-11-12 --mhz 2800", 0, "station,date,mhz,sfu,count,source\r\nPenticton,2004-11-12,2800,96.3,3,observed\r\n", nullptr, Flux},
+    {"the flux table's adjusted series", {"--import <db> <a>"}, H + "--from 2004-11-12T20:00:00Z --to 2004-11-12 --mhz 2800 --series adjusted", 0, "...Penticton,2004-11-12T20:00:00Z,2800,94.0,observed,,fluxtable\r\nPenticton,2004-11-12T22:00:00Z,2800,94.3,", nullptr, Flux},
+    {"a missing flux gives no figure; 2800 MHz from JSON is observed", {"--import <db> <a>"}, H + "--from 2024-10-14 --to 2024-10-15 --mhz 245,410,2800", 0, "station,time_utc,mhz,sfu,source,quality,origin\r\nPalehua,2024-10-14T04:00:00Z,2800,120,observed,burst,json\r\n", nullptr, entry("Palehua", T, R"({"frequency":245,"flux":null,"observed_quality":"Good"},{"frequency":2800,"flux":120,"observed_quality":"Uncertain \u2013 burst progress"})")},
+    {"an entry without a date is not stored", {}, "--import <db> <a>", 0, "<a>: 0 new, 0 revised, 0 unchanged\n", "1 observations without a date were not stored", entry("Palehua", "yesterday", "245:14:Good")},
+    {"JSON in the table format", {"--import <db> <a>"}, "--history --database <db> --from 2004-10-28 --to 2004-10-28 --mhz 2800 --format json", 0, "[\n  {\"station\": \"Penticton\", \"time_utc\": \"2004-10-28T17:00:00Z\", \"mhz\": 2800, \"sfu\": 132.7, \"source\": \"observed\", \"quality\": null, \"origin\": \"fluxtable\"},\n", nullptr, Flux},
+    {"an empty selection", {"--import <db> <a>"}, "--history --database <db> --from 1990-01-01 --to 1990-01-02 --format json", 0, "[]\n", "holds no values for this selection", Flux},
+    {"the report archives its product", {"--file <a> --archive --quiet --database <db>"}, H + "--from 2025-12-19 --to 2025-12-19 --mhz 2800", 0, "...Penticton,2025-12-19T17:00:00Z,2800,118,", nullptr, Real},
+    {"quiet", {}, "--file <a> --archive --quiet --database <db>", 0, "", nullptr, Real},
+    {"one file of two is no product", {}, "--import <db> <a> <b>", 1, "", "<b> is neither a product of the service nor a Penticton flux table", Real, "<html>maintenance</html>"},
+    {"a foreign SQLite file is left as it was", {}, "--import <db> <a>", 1, "", "not a Corvaline archive", Flux, {}, "<foreign>"},
+    {"an archive of a newer Corvaline is left as it was", {}, "--import <db> <a>", 1, "", "written by a newer Corvaline (archive version 9", Flux, {}, "<newer>"},
+    {"a file that is no database is left as it was", {}, "--import <db> <a>", 1, "", "not a Corvaline archive (not an SQLite database)", Flux, {}, "not SQLite at all"},
+    {"a damaged archive is left as it was", {}, "--import <db> <a>", 1, "", "damaged", Flux, {}, "<damaged>"},
+    {"an archive behind a link is refused", {}, "--import <db> <a>", 1, "", "it is a link", Flux, {}, "<link>"},
+    {"a frequency out of range", {}, "--history --mhz 29", 2, "", "whole MHz from 30 to 30000"},
+    {"a date that is none", {}, "--history --from yesterday", 2, "", "a date is YYYY-MM-DD or an ISO 8601 time: yesterday"},
+    {"an unknown series", {}, "--history --series smoothed", 2, "", "unknown series smoothed"},
+    {"an option of another mode", {}, "--history --json", 2, "", "--json does not go with --history"},
+    {"import without files", {}, "--import", 2, "", "--import needs the files to store"},
+    {"a database without --archive", {}, "--database x", 2, "", "--database and --quiet go with --archive"},
+};
+// clang-format on
+
+// An archive that another program made, one from a newer Corvaline, or one
+// whose pages were overwritten after its header.
+bool makeDatabase(const QString &path, const QByteArray &kind, const QString &source)
+{
+    if (kind == "<link>")
+        return QFile::link(source, path);
+    if (!kind.startsWith('<'))
+        return WriteFile(path, kind);
+    if (kind == "<damaged>") {
+        QByteArray bytes = ReadFile(source);
+        return bytes.size() > 8192 &&
+               WriteFile(path, bytes.replace(4096, 4096, QByteArray(4096, 'x')));
+    }
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "make");
+        db.setDatabaseName(path);
+        QSqlQuery query(db);
+        ok = db.open() && query.exec("CREATE TABLE notes (text TEXT)") &&
+             (kind == "<foreign>" || (query.exec("PRAGMA application_id = 1131377270") &&
+                                      query.exec("PRAGMA user_version = 9")));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("make");
+    return ok;
+}
+
+// A flux table of `lines` measurements ten minutes apart from 1990 on.
+QByteArray largeFluxTable(int lines)
+{
+    QByteArray table = Flux.left(Flux.indexOf("\n20041028"));
+    const QDateTime start(QDate(1990, 1, 1), QTime(0, 0), Qt::UTC);
+    for (int i = 0; i < lines; ++i)
+        table += start.addSecs(600 * i).toString("\nyyyyMMdd    HHmmss").toLatin1() +
+                 "      02453307.229  002022.605      000132.7     000130.9     000117.8";
+    return table + '\n';
+}
+} // namespace
+
+class ArchiveTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir dir;
+
+    std::tuple<int, QString, QString> report(const QString &arguments)
+    {
+        QString out, err;
+        QTextStream outStream(&out), errStream(&err);
+        const int status =
+            RunReport(("corvaline-report " + arguments).split(' ', Qt::SkipEmptyParts),
+                      {dir.filePath("cache/"), "https://127.0.0.1:1"}, outStream, errStream);
+        return {status, out, err};
+    }
+
+    QString expand(QString text) const
+    {
+        return text.replace("--import <db>", "--import --database <db>")
+            .replace("<db>", dir.filePath("archive.sqlite"))
+            .replace("<a>", dir.filePath("a"))
+            .replace("<b>", dir.filePath("b"));
+    }
+
+    static QString archiveCount(const QString &path)
+    {
+        QString result;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "count");
+            db.setDatabaseName(path);
+            QSqlQuery query(db);
+            if (db.open() && query.exec("PRAGMA integrity_check") && query.next())
+                result = query.value(0).toString();
+            if (query.exec("SELECT count(*) FROM flux") && query.next())
+                result += ' ' + query.value(0).toString();
+            db.close();
+        }
+        QSqlDatabase::removeDatabase("count");
+        return result;
+    }
+
+    QProcess *startImport(const QString &file)
+    {
+        auto *process = new QProcess(this);
+        process->start(CORVALINE_REPORT,
+                       {"--import", "--database", dir.filePath("archive.sqlite"), file});
+        return process;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        for (const char *name :
+             {"archive.sqlite", "archive.sqlite-wal", "archive.sqlite-shm", "a", "b", "source"})
+            QFile::remove(dir.filePath(name));
+    }
+
+    void runs_data() { AddRows(Runs); }
+    void runs()
+    {
+        const ArchiveRun &row = CurrentRow(Runs);
+        const QString database = dir.filePath("archive.sqlite");
+        QVERIFY(row.a.isNull() || WriteFile(dir.filePath("a"), row.a));
+        QVERIFY(row.b.isNull() || WriteFile(dir.filePath("b"), row.b));
+        if (row.database == "<damaged>" || row.database == "<link>") // a real archive beneath
+            QCOMPARE(std::get<0>(
+                         report(expand("--import --database " + dir.filePath("source") + " <a>"))),
+                     0);
+        QVERIFY(row.database.isNull() ||
+                makeDatabase(database, row.database, dir.filePath("source")));
+        const QByteArray before = ReadFile(database);
+        for (const QString &step : row.steps)
+            QCOMPARE(std::get<0>(report(expand(step))), 0);
+        const auto [status, out, err] = report(expand(row.arguments));
+        QCOMPARE(status, row.status);
+        if (row.out.startsWith("..."))
+            QVERIFY2(out.contains(expand(row.out.mid(3))), qPrintable(out));
+        else
+            QCOMPARE(out.left(expand(row.out).size()), expand(row.out));
+        QVERIFY(status == 0 || out.isEmpty());
+        QVERIFY2(row.message ? err.contains(expand(row.message)) : err.isEmpty(), qPrintable(err));
+        if (!row.database.isNull())
+            QCOMPARE(ReadFile(database), before);
+    }
+
+    // A process killed in the middle of a product leaves the archive as it was.
+    void killedImport()
+    {
+        const QString database = dir.filePath("archive.sqlite");
+        QVERIFY(WriteFile(dir.filePath("a"), Flux) &&
+                WriteFile(dir.filePath("b"), largeFluxTable(150000)));
+        QCOMPARE(std::get<0>(report(expand("--import <db> <a>"))), 0);
+        QProcess *import = startImport(dir.filePath("b"));
+        QFile wal(database + "-wal");
+        for (int i = 0;
+             i < 2000 && wal.size() < 4 * 1024 * 1024 && import->state() != QProcess::NotRunning;
+             ++i)
+            QThread::msleep(5);
+        ::kill(pid_t(import->processId()), SIGKILL);
+        QVERIFY(import->waitForFinished(10000));
+        QCOMPARE(import->exitStatus(), QProcess::CrashExit);
+        QCOMPARE(archiveCount(database), "ok 21");
+    }
+
+    // Two archivers at once both store their product.
+    void twoArchivers()
+    {
+        QVERIFY(WriteFile(dir.filePath("a"), Flux) &&
+                WriteFile(dir.filePath("b"), largeFluxTable(5000)));
+        QProcess *first = startImport(dir.filePath("b")), *second = startImport(dir.filePath("a"));
+        for (QProcess *process : {first, second}) {
+            QVERIFY(process->waitForFinished(60000));
+            QCOMPARE(process->exitCode(), 0);
+        }
+        QCOMPARE(archiveCount(dir.filePath("archive.sqlite")), "ok 15021");
+    }
+};
+
+QTEST_MAIN(ArchiveTest)
+#include "tst_archive.moc"
