@@ -11,9 +11,13 @@ cmake --preset fuzz >/dev/null
 cmake --build build-fuzz -j"$(nproc)" >/dev/null
 mkdir -p build-fuzz/findings
 seeds() { # the report reads either product
-    if [ "$1" = report ]; then echo fuzz/corpus/text_reader fuzz/corpus/json_reader; else echo "fuzz/corpus/$1"; fi
+    case "$1" in
+    report) echo fuzz/corpus/text_reader fuzz/corpus/json_reader ;;
+    observations) echo fuzz/corpus/observations fuzz/corpus/text_reader fuzz/corpus/json_reader ;;
+    *) echo "fuzz/corpus/$1" ;;
+    esac
 }
-for target in text_reader json_reader estimates report; do
+for target in text_reader json_reader estimates report observations; do
     corpus="build-fuzz/corpus/$target"
     log="build-fuzz/fuzz_$target.log"
     mkdir -p "$corpus"
