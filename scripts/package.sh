@@ -27,7 +27,9 @@ for file in usr/bin/corvaline usr/bin/corvaline-report \
     usr/share/applications/org.corvaline.Corvaline.desktop usr/share/man/man1/corvaline-report.1.gz \
     usr/share/icons/hicolor/scalable/apps/org.corvaline.Corvaline.svg \
     usr/share/metainfo/org.corvaline.Corvaline.metainfo.xml usr/share/man/man1/corvaline.1.gz \
-    usr/share/doc/corvaline/copyright usr/share/doc/corvaline/changelog.Debian.gz; do
+    usr/share/doc/corvaline/copyright usr/share/doc/corvaline/changelog.Debian.gz \
+    usr/lib/systemd/user/corvaline-archive.timer usr/lib/systemd/user/corvaline-archive.service \
+    usr/libexec/corvaline/archive-products; do
     grep -qx "./$file" <<<"$listing" || { echo "The package lacks $file" >&2; exit 1; }
 done
 echo "Package contents: as expected"
