@@ -236,6 +236,13 @@ bool Archive::open(const QString &path, QString &error)
     return true;
 }
 
+bool Archive::openChosen(const QString &path, QString &error)
+{
+    if (!path.isEmpty())
+        return open(path, error);
+    return MakeDefaultFolder(error) && open(DefaultPath(), error);
+}
+
 // WAL lets readers go on while a product is stored; the schema is made once,
 // under the write lock, however many archivers start together.
 bool Archive::prepare(QString &error)

@@ -61,6 +61,9 @@ public:
     // is damaged is refused and left as it is.
     bool open(const QString &path, QString &error);
 
+    // Opens `path`, or when it is empty the default archive, its folder made first.
+    bool openChosen(const QString &path, QString &error);
+
     // Stores a product's observations in one transaction: all of them or none.
     bool store(const QList<Observation> &observations, StoreCounts &counts, QString &error);
 

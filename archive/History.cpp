@@ -2,7 +2,9 @@
 #include "archive/History.h"
 
 #include "data/ObservationStore.h"
+#include "data/Stations.h"
 #include "flux/BandFlux.h"
+#include "flux/FluxDisplays.h"
 
 #include <QDateTime>
 #include <QMap>
@@ -46,6 +48,38 @@ void appendGroupRows(const Group &group, const QList<int> &mhz, QList<HistoryRow
         if (std::isfinite(row.sfu))
             rows << row;
     }
+}
+
+constexpr int DefaultHistoryDays = 30;
+
+// A day (YYYY-MM-DD: from its start, or to its end) or an ISO 8601 time, UTC
+// unless it names its offset.
+std::optional<QDateTime> timeOption(const QString &text, bool endOfDay)
+{
+    const QDate day = QDate::fromString(text, Qt::ISODate);
+    if (text.size() == 10 && day.isValid())
+        return endOfDay ? QDateTime(day, QTime(23, 59, 59), Qt::UTC)
+                        : QDateTime(day, QTime(0, 0), Qt::UTC);
+    QDateTime time = QDateTime::fromString(text, Qt::ISODate);
+    if (!time.isValid())
+        return std::nullopt;
+    if (time.timeSpec() == Qt::LocalTime)
+        time.setTimeSpec(Qt::UTC);
+    return time.toUTC();
+}
+
+std::optional<QList<int>> frequencyOption(const QString &text)
+{
+    QList<int> mhz;
+    for (const QString &item : text.split(',')) {
+        bool number = false;
+        const int frequency = item.trimmed().toInt(&number);
+        if (!number || frequency < LowestHistoryMHz || frequency > HighestHistoryMHz)
+            return std::nullopt;
+        if (!mhz.contains(frequency))
+            mhz << frequency;
+    }
+    return mhz;
 }
 
 double median(QList<double> values)
@@ -129,6 +163,55 @@ QList<DailyRow> DailyMedians(const QList<HistoryRow> &rows)
         return std::tie(a.day, a.station, a.mhz) < std::tie(b.day, b.station, b.mhz);
     });
     return daily;
+}
+
+HistoryRequest ParseHistoryOptions(const HistoryOptions &options, const QDateTime &now)
+{
+    const std::optional<QDateTime> from =
+        options.from.isEmpty() ? now.addDays(-DefaultHistoryDays) : timeOption(options.from, false);
+    const std::optional<QDateTime> to = options.to.isEmpty() ? now : timeOption(options.to, true);
+    const std::optional<QList<int>> mhz =
+        options.mhz.isEmpty() ? QList<int>(EstimatedDisplays.begin(), EstimatedDisplays.end())
+                              : frequencyOption(options.mhz);
+    const QStringList seriesNames = {"observed", "adjusted", "ursi"};
+    const qsizetype series = seriesNames.indexOf(options.series);
+    HistoryRequest request;
+    if (!from || !to)
+        request.problem =
+            "a date is YYYY-MM-DD or an ISO 8601 time: " + (from ? options.to : options.from);
+    else if (!mhz)
+        request.problem =
+            QString("the frequencies are whole MHz from %1 to %2, comma-separated: %3")
+                .arg(LowestHistoryMHz)
+                .arg(HighestHistoryMHz)
+                .arg(options.mhz);
+    else if (series < 0)
+        request.problem = "unknown series " + options.series + ": observed, adjusted or ursi";
+    else {
+        request.mhz = *mhz;
+        request.selection = {*from, *to,
+                             options.station.isEmpty() ? QString()
+                                                       : CanonicalStationName(options.station),
+                             Series(series), FrequenciesNeeded(*mhz)};
+    }
+    return request;
+}
+
+bool ReadHistory(const HistoryOptions &options, const HistoryRequest &request,
+                 QList<HistoryRow> &rows, QString &error)
+{
+    Archive archive;
+    QList<StoredValue> values;
+    if (!archive.openChosen(options.database, error)) {
+        error = "cannot open the archive " + error;
+        return false;
+    }
+    if (!archive.select(request.selection, values, error)) {
+        error = "cannot read the archive: " + error;
+        return false;
+    }
+    rows = HistorySeries(values, request.mhz);
+    return true;
 }
 
 QString IsoUtc(qint64 timeS)

@@ -47,5 +47,28 @@ QList<HistoryRow> HistorySeries(const QList<StoredValue> &values, const QList<in
 // The series as one median per station, UTC day and frequency.
 QList<DailyRow> DailyMedians(const QList<HistoryRow> &rows);
 
+// The selection options as corvaline-report and corvaline-plot take them, as
+// given on the command line: an empty text for an option not given.
+struct HistoryOptions
+{
+    QString database, from, to, station, mhz, series = "observed";
+};
+
+// What the options ask for: the selection and the chosen frequencies (the 20
+// targets of the window by default, the last 30 days up to `now`); or, in
+// `problem`, why they cannot be read.
+struct HistoryRequest
+{
+    Selection selection;
+    QList<int> mhz;
+    QString problem;
+};
+HistoryRequest ParseHistoryOptions(const HistoryOptions &options, const QDateTime &now);
+
+// Opens the archive that the options name and reads the series the request
+// selects; false with the reason in `error`.
+bool ReadHistory(const HistoryOptions &options, const HistoryRequest &request,
+                 QList<HistoryRow> &rows, QString &error);
+
 // ISO 8601 UTC of seconds since 1970: "2024-10-14T04:00:00Z".
 QString IsoUtc(qint64 timeS);

@@ -4,21 +4,15 @@
 #include "archive/Archive.h"
 #include "archive/FluxTable.h"
 #include "archive/History.h"
-#include "data/Stations.h"
-#include "flux/FluxDisplays.h"
 #include "report/ReportModes.h"
 
 #include <QDateTime>
 
 namespace {
-constexpr int DefaultHistoryDays = 30;
-
 bool openArchive(const ModeContext &c, Archive &archive)
 {
     QString error;
-    const bool chosen = c.parser.isSet(c.options.database);
-    if ((chosen || Archive::MakeDefaultFolder(error)) &&
-        archive.open(chosen ? c.parser.value(c.options.database) : Archive::DefaultPath(), error))
+    if (archive.openChosen(c.parser.value(c.options.database), error))
         return true;
     c.err << "corvaline-report: cannot open the archive " << error << "\n";
     return false;
@@ -59,34 +53,6 @@ bool storeAll(const ModeContext &c, Archive &archive, const QList<Observation> &
                       .arg(counts.revised)
                       .arg(counts.unchanged);
     return true;
-}
-
-std::optional<QDateTime> timeOption(const QString &text, bool endOfDay)
-{
-    const QDate day = QDate::fromString(text, Qt::ISODate);
-    if (text.size() == 10 && day.isValid())
-        return endOfDay ? QDateTime(day, QTime(23, 59, 59), Qt::UTC)
-                        : QDateTime(day, QTime(0, 0), Qt::UTC);
-    QDateTime time = QDateTime::fromString(text, Qt::ISODate);
-    if (!time.isValid())
-        return std::nullopt;
-    if (time.timeSpec() == Qt::LocalTime)
-        time.setTimeSpec(Qt::UTC);
-    return time.toUTC();
-}
-
-std::optional<QList<int>> frequencyOption(const QString &text)
-{
-    QList<int> mhz;
-    for (const QString &item : text.split(',')) {
-        bool number = false;
-        const int frequency = item.trimmed().toInt(&number);
-        if (!number || frequency < LowestHistoryMHz || frequency > HighestHistoryMHz)
-            return std::nullopt;
-        if (!mhz.contains(frequency))
-            mhz << frequency;
-    }
-    return mhz;
 }
 
 QString figure(double sfu)
@@ -219,42 +185,19 @@ int RunHistory(const ModeContext &c)
 {
     const ReportOptions &o = c.options;
     const QCommandLineParser &p = c.parser;
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    const std::optional<QDateTime> from =
-        p.isSet(o.from) ? timeOption(p.value(o.from), false) : now.addDays(-DefaultHistoryDays);
-    const std::optional<QDateTime> to = p.isSet(o.to) ? timeOption(p.value(o.to), true) : now;
-    QList<int> targets(EstimatedDisplays.begin(), EstimatedDisplays.end());
-    const std::optional<QList<int>> mhz =
-        p.isSet(o.mhz) ? frequencyOption(p.value(o.mhz)) : targets;
-    const QStringList seriesNames = {"observed", "adjusted", "ursi"};
-    const qsizetype series = seriesNames.indexOf(p.value(o.series));
-    QString problem;
-    if (!from || !to)
-        problem = "a date is YYYY-MM-DD or an ISO 8601 time: " + p.value(from ? o.to : o.from);
-    else if (!mhz)
-        problem = QString("the frequencies are whole MHz from %1 to %2, comma-separated: %3")
-                      .arg(LowestHistoryMHz)
-                      .arg(HighestHistoryMHz)
-                      .arg(p.value(o.mhz));
-    else if (series < 0)
-        problem = "unknown series " + p.value(o.series) + ": observed, adjusted or ursi";
-    if (!problem.isEmpty()) {
-        c.err << "corvaline-report: " << problem << "\n";
+    const HistoryOptions options{p.value(o.database), p.value(o.from), p.value(o.to),
+                                 p.value(o.station),  p.value(o.mhz),  p.value(o.series)};
+    const HistoryRequest request = ParseHistoryOptions(options, QDateTime::currentDateTimeUtc());
+    if (!request.problem.isEmpty()) {
+        c.err << "corvaline-report: " << request.problem << "\n";
         return 2;
     }
-    Archive archive;
-    QList<StoredValue> values;
+    QList<HistoryRow> rows;
     QString error;
-    const Selection selection{
-        *from, *to, p.isSet(o.station) ? CanonicalStationName(p.value(o.station)) : QString(),
-        Series(series), FrequenciesNeeded(*mhz)};
-    if (!openArchive(c, archive))
-        return 1;
-    if (!archive.select(selection, values, error)) {
-        c.err << "corvaline-report: cannot read the archive: " << error << "\n";
+    if (!ReadHistory(options, request, rows, error)) {
+        c.err << "corvaline-report: " << error << "\n";
         return 1;
     }
-    const QList<HistoryRow> rows = HistorySeries(values, *mhz);
     if (rows.isEmpty())
         c.err << "corvaline-report: the archive holds no values for this selection\n";
     if (p.isSet(o.daily)) {
