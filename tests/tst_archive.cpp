@@ -75,6 +75,24 @@ const ArchiveRun Runs[] = {
 };
 // clang-format on
 
+struct PlotRun
+{
+    const char *name, *arguments;
+    int status;
+    const char *picture;        // what the picture file starts with, or nullptr for no file
+    const char *text = nullptr; // a text the SVG holds
+};
+// clang-format off
+const PlotRun Plots[] = {
+    {"PNG of the flux table", "--mhz 2800 --output <dir>/p.png", 0, "\x89PNG"},
+    {"SVG of daily medians, with legend and title", "--mhz 2800 --daily --output <dir>/p.svg", 0, "<?xml", "Penticton 2800 MHz"},
+    {"SVG title names the period", "--mhz 2800 --output <dir>/p.svg", 0, "<?xml", "Solar radio flux, 2004-01-01 00:00 to 2026-01-01 23:59 UTC"},
+    {"nothing to draw", "--mhz 245 --output <dir>/p.png", 1, nullptr},
+    {"no picture format", "--mhz 2800 --output <dir>/p.gif", 2, nullptr},
+    {"a bad frequency", "--mhz 20 --output <dir>/p.png", 2, nullptr},
+};
+// clang-format on
+
 // An archive that another program made, one from a newer Corvaline, or one
 // whose pages were overwritten after its header.
 bool makeDatabase(const QString &path, const QByteArray &kind, const QString &source)
@@ -197,6 +215,29 @@ private Q_SLOTS:
         QVERIFY2(row.message ? err.contains(expand(row.message)) : err.isEmpty(), qPrintable(err));
         if (!row.database.isNull())
             QCOMPARE(ReadFile(database), before);
+    }
+
+    // corvaline-plot over the flux table's lines, 2004 to 2025.
+    void plots_data() { AddRows(Plots); }
+    void plots()
+    {
+        const PlotRun &row = CurrentRow(Plots);
+        QVERIFY(WriteFile(dir.filePath("a"), Flux));
+        QCOMPARE(std::get<0>(report(expand("--import <db> <a>"))), 0);
+        QProcess plot;
+        plot.start(
+            CORVALINE_PLOT,
+            expand(QString("--database <db> --from 2004-01-01 --to 2026-01-01 ") + row.arguments)
+                .replace("<dir>", dir.path())
+                .split(' '));
+        QVERIFY(plot.waitForFinished(30000));
+        QCOMPARE(plot.exitCode(), row.status);
+        const QString picture =
+            dir.filePath(QString(row.arguments).endsWith(".svg") ? "p.svg" : "p.png");
+        QCOMPARE(QFile::exists(picture), row.picture != nullptr);
+        QVERIFY(!row.picture || ReadFile(picture).startsWith(row.picture));
+        QVERIFY(!row.text || ReadFile(picture).contains(row.text));
+        QFile::remove(picture);
     }
 
     // A process killed in the middle of a product leaves the archive as it was.
