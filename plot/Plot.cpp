@@ -49,10 +49,8 @@ void fillChart(QChart &chart, const QList<PlotLine> &lines, const QString &title
     dates->setFormat("yyyy-MM-dd");
     dates->setTitleText("date (UTC)");
     auto *flux = new QLogValueAxis;
-    flux->setBase(10);
     flux->setLabelFormat("%g");
     flux->setTitleText("sfu");
-    flux->setMinorTickCount(8);
     chart.addAxis(dates, Qt::AlignBottom);
     chart.addAxis(flux, Qt::AlignLeft);
     qint64 first = std::numeric_limits<qint64>::max(), last = std::numeric_limits<qint64>::min();
@@ -73,7 +71,11 @@ void fillChart(QChart &chart, const QList<PlotLine> &lines, const QString &title
     const qint64 margin = std::max<qint64>((last - first) / 50, 3600 * 1000);
     dates->setRange(QDateTime::fromMSecsSinceEpoch(first - margin, QTimeZone::utc()),
                     QDateTime::fromMSecsSinceEpoch(last + margin, QTimeZone::utc()));
+    // Labels stand at the powers of the base only: powers of 2 label a range
+    // narrower than a decade or so, powers of 10 a wider one.
     const auto [low, high] = fluxRange(lines);
+    flux->setBase(high / low < 20 ? 2 : 10);
+    flux->setMinorTickCount(high / low < 20 ? 0 : 8);
     flux->setRange(low / 1.2, high * 1.2);
 }
 } // namespace

@@ -29,7 +29,7 @@ for file in usr/bin/corvaline usr/bin/corvaline-report \
     usr/share/metainfo/org.corvaline.Corvaline.metainfo.xml usr/share/man/man1/corvaline.1.gz \
     usr/share/doc/corvaline/copyright usr/share/doc/corvaline/changelog.Debian.gz \
     usr/lib/systemd/user/corvaline-archive.timer usr/lib/systemd/user/corvaline-archive.service \
-    usr/libexec/corvaline/archive-products; do
+    usr/libexec/corvaline/archive-products usr/bin/corvaline-plot usr/share/man/man1/corvaline-plot.1.gz; do
     grep -qx "./$file" <<<"$listing" || { echo "The package lacks $file" >&2; exit 1; }
 done
 echo "Package contents: as expected"
