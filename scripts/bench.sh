@@ -14,8 +14,10 @@ if [ "${1:-}" = quick ]; then
     min_time=0.01 repetitions=1 runs=1
 fi
 cmake --preset bench >/dev/null
-cmake --build build-bench -j"$(nproc)" --target bench_corvaline bench_startup
+cmake --build build-bench -j"$(nproc)" --target bench_corvaline bench_archive bench_startup
 build-bench/bench/bench_corvaline --benchmark_min_time="$min_time" \
+    --benchmark_repetitions="$repetitions"
+build-bench/bench/bench_archive --benchmark_min_time="$min_time" \
     --benchmark_repetitions="$repetitions"
 
 export QT_QPA_PLATFORM=offscreen

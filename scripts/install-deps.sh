@@ -8,7 +8,7 @@ packages=(cmake make g++ qt6-base-dev libqt6sql6-sqlite qt6-charts-dev libqt6ope
 for need in "$@"; do
     case "$need" in
     test) packages+=(clang-14 libclang-rt-14-dev clang-format qt6-tools-dev qt6-l10n-tools) ;;
-    bench) packages+=(libbenchmark-dev time) ;;
+    bench) packages+=(libbenchmark-dev libsqlite3-dev time) ;;
     package) packages+=(dpkg-dev file desktop-file-utils appstream lintian) ;;
     esac
 done
