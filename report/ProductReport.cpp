@@ -47,23 +47,18 @@ bool fetch(const Product &product, const ServiceLocations &locations, QTextStrea
 
 } // namespace
 
-int RunProductReport(const ModeContext &c)
+bool LoadProduct(const ModeContext &c, LoadedProduct &loaded)
 {
     const QCommandLineParser &parser = c.parser;
     const ReportOptions &o = c.options;
-    bool numeric = true;
-    const int wanted =
-        parser.isSet(o.observation) ? parser.value(o.observation).toInt(&numeric) : -1;
     const Product &product = parser.isSet(o.json) ? JsonProduct : TextProduct;
     if (parser.isSet(o.fetch) && !fetch(product, c.locations, c.err, c.fetchDeadlineMs))
-        return 1;
-    const QString path =
-        parser.isSet(o.file) ? parser.value(o.file) : c.locations.localPathOf(product);
+        return false;
+    loaded.path = parser.isSet(o.file) ? parser.value(o.file) : c.locations.localPathOf(product);
     // A cached product is read only as a regular file, never through a link.
     const ProductLinks links = parser.isSet(o.file) ? ProductLinks::Follow : ProductLinks::Refuse;
-    QByteArray bytes;
-    if (!ReadProductFile(path, bytes, links)) {
-        c.err << "corvaline-report: cannot read " << path
+    if (!ReadProductFile(loaded.path, loaded.bytes, links)) {
+        c.err << "corvaline-report: cannot read " << loaded.path
               << ": no such file, or not a regular file of at most 16 MiB";
         // Only the JSON product cached: the window's default text one is not.
         QByteArray json;
@@ -71,34 +66,47 @@ int RunProductReport(const ModeContext &c)
             ReadProductFile(c.locations.localPathOf(JsonProduct), json))
             c.err << "; the JSON product is cached: use --json";
         c.err << "\n";
-        return 1;
+        return false;
     }
-    const ProductFormat source = parser.isSet(o.file)   ? DetectProductFormat(bytes)
-                                 : parser.isSet(o.json) ? ProductFormat::Json
-                                                        : ProductFormat::Text;
-    ProductRead read;
-    const int count = ReadProduct(bytes, source, read) == 0 ? read.count : -1;
-    if (count < 0) {
-        c.err << "corvaline-report: " << path << " is not a JSON array of observations\n";
+    loaded.format = parser.isSet(o.file)   ? DetectProductFormat(loaded.bytes)
+                    : parser.isSet(o.json) ? ProductFormat::Json
+                                           : ProductFormat::Text;
+    const int count =
+        ReadProduct(loaded.bytes, loaded.format, loaded.read) == 0 ? loaded.read.count : -1;
+    if (count < 0)
+        c.err << "corvaline-report: " << loaded.path << " is not a JSON array of observations\n";
+    else if (count == 0)
+        c.err << "corvaline-report: " << loaded.path << " holds no observations\n";
+    return count > 0;
+}
+
+bool HasObservation(const ModeContext &c, const LoadedProduct &loaded, int wanted)
+{
+    const int count = loaded.read.count;
+    if (wanted < count)
+        return true;
+    c.err << "corvaline-report: there is no observation " << wanted << "; " << loaded.path
+          << " holds " << count << ", from 0 to " << count - 1 << "\n";
+    return false;
+}
+
+int RunProductReport(const ModeContext &c)
+{
+    const QCommandLineParser &parser = c.parser;
+    const ReportOptions &o = c.options;
+    const int wanted = parser.isSet(o.observation) ? parser.value(o.observation).toInt() : -1;
+    LoadedProduct loaded;
+    if (!LoadProduct(c, loaded) || !HasObservation(c, loaded, wanted))
         return 1;
-    }
-    if (count == 0) {
-        c.err << "corvaline-report: " << path << " holds no observations\n";
-        return 1;
-    }
-    if (wanted >= count) {
-        c.err << "corvaline-report: there is no observation " << wanted << "; " << path << " holds "
-              << count << ", from 0 to " << count - 1 << "\n";
-        return 1;
-    }
-    if (parser.isSet(o.archive) && !ArchiveProduct(c, bytes, source, path))
+    if (parser.isSet(o.archive) && !ArchiveProduct(c, loaded.bytes, loaded.format, loaded.path))
         return 1;
     if (parser.isSet(o.quiet))
         return 0;
-    c.out << FormatReport(source, read, qMax(wanted, 0), wanted < 0 ? count - 1 : wanted,
-                          wanted < 0, c.format);
-    if (read.entries > count)
-        c.err << "corvaline-report: " << path << " holds " << read.entries
+    const int count = loaded.read.count;
+    c.out << FormatReport(loaded.format, loaded.read, qMax(wanted, 0),
+                          wanted < 0 ? count - 1 : wanted, wanted < 0, c.format);
+    if (loaded.read.entries > count)
+        c.err << "corvaline-report: " << loaded.path << " holds " << loaded.read.entries
               << " observations, the newest " << count << " are read\n";
     return 0;
 }

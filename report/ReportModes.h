@@ -65,6 +65,23 @@ struct ModeContext
     ReportFormat format;
 };
 
+// A product read as the report reads it: its bytes, format, and the store it filled.
+struct LoadedProduct
+{
+    QString path;
+    QByteArray bytes;
+    ProductFormat format = ProductFormat::Text;
+    ProductRead read;
+};
+
+// Fetches the product with --fetch, then reads the one that --file or --json names
+// into the store; false, after one line on `err`, when there is none or it holds no
+// observations.
+bool LoadProduct(const ModeContext &context, LoadedProduct &loaded);
+
+// Whether the store holds observation `wanted`; one line on `err` when it does not.
+bool HasObservation(const ModeContext &context, const LoadedProduct &loaded, int wanted);
+
 // The report of one product, archiving it first with --archive.
 int RunProductReport(const ModeContext &context);
 
