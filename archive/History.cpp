@@ -68,20 +68,6 @@ std::optional<QDateTime> timeOption(const QString &text, bool endOfDay)
     return time.toUTC();
 }
 
-std::optional<QList<int>> frequencyOption(const QString &text)
-{
-    QList<int> mhz;
-    for (const QString &item : text.split(',')) {
-        bool number = false;
-        const int frequency = item.trimmed().toInt(&number);
-        if (!number || frequency < LowestHistoryMHz || frequency > HighestHistoryMHz)
-            return std::nullopt;
-        if (!mhz.contains(frequency))
-            mhz << frequency;
-    }
-    return mhz;
-}
-
 double median(QList<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -172,7 +158,7 @@ HistoryRequest ParseHistoryOptions(const HistoryOptions &options, const QDateTim
     const std::optional<QDateTime> to = options.to.isEmpty() ? now : timeOption(options.to, true);
     const std::optional<QList<int>> mhz =
         options.mhz.isEmpty() ? QList<int>(EstimatedDisplays.begin(), EstimatedDisplays.end())
-                              : frequencyOption(options.mhz);
+                              : ParseFrequencyList(options.mhz);
     const QStringList seriesNames = {"observed", "adjusted", "ursi"};
     const qsizetype series = seriesNames.indexOf(options.series);
     HistoryRequest request;
@@ -182,8 +168,8 @@ HistoryRequest ParseHistoryOptions(const HistoryOptions &options, const QDateTim
     else if (!mhz)
         request.problem =
             QString("the frequencies are whole MHz from %1 to %2, comma-separated: %3")
-                .arg(LowestHistoryMHz)
-                .arg(HighestHistoryMHz)
+                .arg(LowestEstimateMHz)
+                .arg(HighestEstimateMHz)
                 .arg(options.mhz);
     else if (series < 0)
         request.problem = "unknown series " + options.series + ": observed, adjusted or ursi";

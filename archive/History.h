@@ -7,9 +7,6 @@
 #include <QList>
 #include <QString>
 
-constexpr int LowestHistoryMHz = 30;
-constexpr int HighestHistoryMHz = 30000;
-
 // One figure of the series: a station's value at a chosen frequency at one time,
 // observed there or estimated from the same observation's anchors.
 struct HistoryRow

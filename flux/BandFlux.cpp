@@ -72,3 +72,17 @@ int EstimateBandFlux(int frequency, const ObservationRecord &record)
     const double estimate = std::round(EstimateFlux(frequency, fluxes));
     return fitsInt32(estimate) ? static_cast<int>(estimate) : MissingValue;
 }
+
+std::optional<QList<int>> ParseFrequencyList(const QString &text)
+{
+    QList<int> mhz;
+    for (const QString &item : text.split(',')) {
+        bool number = false;
+        const int frequency = item.trimmed().toInt(&number);
+        if (!number || frequency < LowestEstimateMHz || frequency > HighestEstimateMHz)
+            return std::nullopt;
+        if (!mhz.contains(frequency))
+            mhz << frequency;
+    }
+    return mhz;
+}

@@ -26,10 +26,9 @@ std::optional<QList<Observation>> observationsOf(const QByteArray &bytes, Produc
         return ReadFluxTable(bytes);
     if (format == ProductFormat::Json)
         return ReadJsonObservations(bytes);
-    QList<Observation> observations = ReadTextObservations(bytes);
-    if (observations.isEmpty() && !bytes.contains(":Solar_Radio_Flux:"))
+    if (!bytes.contains(":Solar_Radio_Flux:"))
         return std::nullopt;
-    return observations;
+    return ReadTextObservations(bytes);
 }
 
 // `stored` receives a line of counts for --import.
@@ -145,6 +144,13 @@ QString framed(const QString &body, bool empty, ReportFormat format)
     return body + (format == ReportFormat::Csv ? "\r\n" : "\n");
 }
 } // namespace
+
+QList<Observation> ProductObservations(const QByteArray &bytes, ProductFormat format)
+{
+    if (format == ProductFormat::Json)
+        return ReadJsonObservations(bytes).value_or(QList<Observation>());
+    return ReadTextObservations(bytes);
+}
 
 bool ArchiveProduct(const ModeContext &c, const QByteArray &bytes, ProductFormat format,
                     const QString &path)

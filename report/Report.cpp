@@ -277,3 +277,16 @@ QString FormatReport(ProductFormat source, const ProductRead &read, int first, i
         return "[\n" + parts.join(",\n") + "\n]\n";
     return format == ReportFormat::Csv ? parts.join("\r\n") + "\r\n" : parts.join('\n');
 }
+
+std::pair<QString, QString> RecordIdentity(ProductFormat source, const ProductRead &read, int index)
+{
+    const QList<int> columns = source == ProductFormat::Text ? recordColumns() : QList<int>();
+    const Entry entry = recordEntry(source, read, index, columns.value(index));
+    return {entry.station, entry.timeUtc};
+}
+
+QString RecordJson(ProductFormat source, const ProductRead &read, int index)
+{
+    const QList<int> columns = source == ProductFormat::Text ? recordColumns() : QList<int>();
+    return json(recordEntry(source, read, index, columns.value(index)));
+}

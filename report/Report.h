@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <utility>
 
 // The two products are told apart by their content: JSON begins with an array
 // (or another JSON value), the text product with its markers and comments.
@@ -31,6 +32,14 @@ int ReadProduct(const QByteArray &product, ProductFormat format, ProductRead &re
 enum class ReportFormat { Table, Csv, Json };
 QString FormatReport(ProductFormat source, const ProductRead &read, int first, int last,
                      bool measurements, ReportFormat format);
+
+// The station and ISO 8601 UTC time of record `index` of the store, as the report
+// names them: what finds the record's observation in a product's sequence.
+std::pair<QString, QString> RecordIdentity(ProductFormat source, const ProductRead &read,
+                                           int index);
+
+// Record `index` as the report prints it in JSON: one object.
+QString RecordJson(ProductFormat source, const ProductRead &read, int index);
 
 // A CSV field (RFC 4180); a text cell that a spreadsheet would take for a formula
 // gets a leading apostrophe, a number is left as it is.

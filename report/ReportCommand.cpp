@@ -7,7 +7,7 @@
 namespace {
 QTextStream *logStream = nullptr; // where the debug log goes, or nowhere
 
-enum class Mode { Report, Import, History };
+enum class Mode { Report, Import, History, SunNoise, MeasuredY };
 
 const char ModesHelp[] =
     "Reports the solar radio flux observed by NOAA's stations and estimated at the amateur\n"
@@ -18,6 +18,11 @@ const char ModesHelp[] =
     "              --quiet], --format\n"
     "  --import    FILE...: --database, --quiet\n"
     "  --history   --database, --from, --to, --station, --mhz, --series, --daily, --format\n"
+    "  --sun-noise --mhz, --gain-dbi | --dish-m [--efficiency], --tsys-k | --nf-db [--tant-k],\n"
+    "              --beamwidth-deg, --sun-diameter-deg, --observation | --station | --combine,\n"
+    "              --json, --file, --fetch, --format\n"
+    "  --measured-y-db Y  --mhz (one), as --sun-noise but --combine; --tsys-k or --gain-dbi\n"
+    "              gives the other\n"
     "--verbose goes with every mode.";
 
 int usageError(const QCommandLineParser &parser, const QString &error, QTextStream &err)
@@ -35,6 +40,25 @@ QList<const QCommandLineOption *> modeOptions(Mode mode, const ReportOptions &o)
     case Mode::History:
         return {&o.history, &o.database, &o.from,  &o.to,    &o.station,
                 &o.mhz,     &o.series,   &o.daily, &o.format};
+    case Mode::SunNoise:
+    case Mode::MeasuredY:
+        return {mode == Mode::SunNoise ? &o.sunNoise : &o.measuredY,
+                &o.mhz,
+                &o.gainDbi,
+                &o.dishM,
+                &o.efficiency,
+                &o.tsysK,
+                &o.nfDb,
+                &o.tantK,
+                &o.beamwidthDeg,
+                &o.sunDiameterDeg,
+                &o.observation,
+                &o.station,
+                &o.json,
+                &o.file,
+                &o.fetch,
+                &o.format,
+                mode == Mode::SunNoise ? &o.combine : &o.measuredY};
     case Mode::Report:
         break;
     }
@@ -44,16 +68,42 @@ QList<const QCommandLineOption *> modeOptions(Mode mode, const ReportOptions &o)
 
 const char *modeName(Mode mode)
 {
-    return mode == Mode::Import ? "--import" : mode == Mode::History ? "--history" : "the report";
+    switch (mode) {
+    case Mode::Import:
+        return "--import";
+    case Mode::History:
+        return "--history";
+    case Mode::SunNoise:
+        return "--sun-noise";
+    case Mode::MeasuredY:
+        return "--measured-y-db";
+    case Mode::Report:
+        break;
+    }
+    return "the report";
+}
+
+// The mode that the options choose, or nothing when they name two.
+std::optional<Mode> chosenMode(const QCommandLineParser &parser, const ReportOptions &o)
+{
+    QList<Mode> modes;
+    for (const auto &[option, mode] :
+         {std::pair{&o.import, Mode::Import}, std::pair{&o.history, Mode::History},
+          std::pair{&o.sunNoise, Mode::SunNoise}, std::pair{&o.measuredY, Mode::MeasuredY}})
+        if (parser.isSet(*option))
+            modes << mode;
+    if (modes.size() > 1)
+        return std::nullopt;
+    return modes.value(0, Mode::Report);
 }
 
 // The first option set that the mode does not take, or an empty text.
 QString foreignOption(const QCommandLineParser &parser, const ReportOptions &o, Mode mode)
 {
     const QList<const QCommandLineOption *> allowed = modeOptions(mode, o);
-    for (const QCommandLineOption *option : modeOptions(Mode::Report, o) +
-                                                modeOptions(Mode::Import, o) +
-                                                modeOptions(Mode::History, o))
+    for (const QCommandLineOption *option :
+         modeOptions(Mode::Report, o) + modeOptions(Mode::Import, o) +
+             modeOptions(Mode::History, o) + modeOptions(Mode::SunNoise, o))
         if (parser.isSet(*option) && !allowed.contains(option))
             return "--" + option->names().first();
     return QString();
@@ -65,8 +115,6 @@ QString usageProblem(const QCommandLineParser &parser, const ReportOptions &o, M
     const QString foreign = foreignOption(parser, o, mode);
     if (!foreign.isEmpty())
         return foreign + " does not go with " + modeName(mode);
-    if (parser.isSet(o.import) && parser.isSet(o.history))
-        return "--import and --history are two modes: choose one";
     if (mode == Mode::Import && parser.positionalArguments().isEmpty())
         return "--import needs the files to store";
     if (mode != Mode::Import && !parser.positionalArguments().isEmpty())
@@ -92,9 +140,12 @@ int RunReport(const QStringList &arguments, const ServiceLocations &locations, Q
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const ReportOptions o;
-    parser.addOptions({o.json, o.file, o.fetch, o.observation, o.archive, o.import, o.history,
-                       o.database, o.quiet, o.from, o.to, o.station, o.mhz, o.series, o.daily,
-                       o.format, o.verbose});
+    parser.addOptions({o.json,     o.file,      o.fetch,    o.observation,  o.archive,
+                       o.import,   o.history,   o.database, o.quiet,        o.from,
+                       o.to,       o.station,   o.mhz,      o.series,       o.daily,
+                       o.sunNoise, o.measuredY, o.gainDbi,  o.dishM,        o.efficiency,
+                       o.tsysK,    o.nfDb,      o.tantK,    o.beamwidthDeg, o.sunDiameterDeg,
+                       o.combine,  o.format,    o.verbose});
     if (!parser.parse(arguments))
         return usageError(parser, parser.errorText(), err);
     if (parser.isSet(help)) {
@@ -109,9 +160,13 @@ int RunReport(const QStringList &arguments, const ServiceLocations &locations, Q
     const int format = int(formats.indexOf(parser.value(o.format)));
     if (format < 0)
         return usageError(parser, "unknown format " + parser.value(o.format), err);
-    const Mode mode = parser.isSet(o.import)    ? Mode::Import
-                      : parser.isSet(o.history) ? Mode::History
-                                                : Mode::Report;
+    const std::optional<Mode> chosen = chosenMode(parser, o);
+    if (!chosen)
+        return usageError(parser,
+                          "--import, --history, --sun-noise and --measured-y-db are "
+                          "modes: choose one",
+                          err);
+    const Mode mode = *chosen;
     const QString problem = usageProblem(parser, o, mode);
     if (!problem.isEmpty())
         return usageError(parser, problem, err);
@@ -125,9 +180,24 @@ int RunReport(const QStringList &arguments, const ServiceLocations &locations, Q
     VerboseLogging = parser.isSet(o.verbose);
     const ModeContext context{
         parser, o, locations, out, err, fetchDeadlineMs, ReportFormat(format)};
-    const int status = mode == Mode::Import    ? RunImport(context)
-                       : mode == Mode::History ? RunHistory(context)
-                                               : RunProductReport(context);
+    int status = 0;
+    switch (mode) {
+    case Mode::Import:
+        status = RunImport(context);
+        break;
+    case Mode::History:
+        status = RunHistory(context);
+        break;
+    case Mode::SunNoise:
+        status = RunSunNoise(context);
+        break;
+    case Mode::MeasuredY:
+        status = RunMeasuredY(context);
+        break;
+    case Mode::Report:
+        status = RunProductReport(context);
+        break;
+    }
     qInstallMessageHandler(previous);
     logStream = nullptr;
     return status;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "data/Observations.h"
 #include "data/Products.h"
 #include "report/Report.h"
 
@@ -46,6 +47,34 @@ struct ReportOptions
                               "SERIES", "observed"};
     QCommandLineOption daily{"daily", "One median per station, UTC day and frequency, with "
                                       "the count."};
+    // Sun noise and G/T.
+    QCommandLineOption sunNoise{"sun-noise", "Predict the Sun noise (Y) of a station at --mhz."};
+    QCommandLineOption measuredY{"measured-y-db",
+                                 "The station's G/T from the Sun noise Y it "
+                                 "measured at one --mhz.",
+                                 "Y"};
+    QCommandLineOption gainDbi{"gain-dbi", "Antenna gain.", "G"};
+    QCommandLineOption dishM{"dish-m", "Dish diameter: gives the gain and the beamwidth.", "D"};
+    QCommandLineOption efficiency{"efficiency", "Dish efficiency (default 0.55).", "E"};
+    QCommandLineOption tsysK{"tsys-k", "System noise temperature.", "T"};
+    QCommandLineOption nfDb{"nf-db", "Receiver noise figure; T_sys = T_ant + 290 (10^(NF/10) - 1).",
+                            "NF"};
+    QCommandLineOption tantK{"tant-k",
+                             "Antenna temperature (default 20 K from 1000 MHz up; "
+                             "required below).",
+                             "T"};
+    QCommandLineOption beamwidthDeg{"beamwidth-deg",
+                                    "Half-power beamwidth: corrects for the "
+                                    "part of the Sun a narrow beam misses.",
+                                    "DEG"};
+    QCommandLineOption sunDiameterDeg{"sun-diameter-deg",
+                                      "The Sun's radio diameter (default "
+                                      "0.53).",
+                                      "DEG"};
+    QCommandLineOption combine{"combine",
+                               "Every good observation of every station within "
+                               "HOURS of the newest: median, lowest, highest.",
+                               "HOURS"};
     // Every mode.
     QCommandLineOption format{"format", "table (the default), csv or json.", "FORMAT", "table"};
     QCommandLineOption verbose{"verbose", "Write the readers' and downloader's log to standard "
@@ -90,6 +119,15 @@ int RunImport(const ModeContext &context);
 
 // --history: the archived series, or with --daily their daily medians.
 int RunHistory(const ModeContext &context);
+
+// --sun-noise: the Sun noise a station may expect at each frequency.
+int RunSunNoise(const ModeContext &context);
+
+// --measured-y-db: the station's G/T from the Sun noise it measured.
+int RunMeasuredY(const ModeContext &context);
+
+// A product's whole sequence of observations, as its format reads.
+QList<Observation> ProductObservations(const QByteArray &bytes, ProductFormat format);
 
 // Stores every observation of a product already read from `path` in the archive
 // that the options name; false with a message on `err` when it cannot.
