@@ -1,0 +1,144 @@
+// SPDX-License-Identifier: MIT
+// Sun noise: the physics against hand-worked figures, and corvaline-report's
+// --sun-noise and --measured-y-db on products of the test's own.
+#include "report/ReportCommand.h"
+#include "sun/SunFigures.h"
+#include "support/Support.h"
+#include "support/Table.h"
+
+#include <QTemporaryDir>
+#include <QTextStream>
+
+namespace {
+struct Physics
+{
+    const char *name;
+    double value, expected, tolerance;
+};
+// 1296 MHz: lambda = 0.231321 m. 30 dBi, S = 100 sfu: T_sun = 1e-20 * 1000 * 0.0535094 /
+// (8 pi 1.380649e-23) = 1542.1 K; with T_sys 60 K, Y = 26.70 = 14.27 dB.
+// clang-format off
+const Physics Figures[] = {
+    {"T_sun of the worked example", SunTemperatureK(100, 1000, 1296, 1), 1542.1, 0.1},
+    {"Y of the worked example", YFactorDb(SunTemperatureK(100, 1000, 1296, 1), 60), 14.27, 0.05},
+    {"a 3 m dish at 10368 MHz, 55 %", ToDb(DishGain(3, 0.55, 10368)), 47.67, 0.01},
+    {"its beamwidth, 70 lambda / D", DishBeamwidthDeg(3, 10368), 0.6747, 0.0005},
+    {"its beam factor for a 0.53 degree Sun", BeamFactor(DishBeamwidthDeg(3, 10368), 0.53), 1.2345, 0.0005},
+    {"NF 0.5 dB and T_ant 20 K", SystemTemperatureK(0.5, 20), 55.39, 0.01},
+    {"G/T of the worked example", GOverTDbK(YFactorDb(1542.2, 60), 100, 1296, 1), 12.22, 0.01},
+    {"the beam factor divides the flux", SunTemperatureK(100, 1000, 1296, 2), 771.1, 0.1},
+};
+// clang-format on
+
+struct SunRun
+{
+    const char *name, *arguments;
+    int status;
+    QString out; // what standard output holds ("..." a part of it)
+    const char *message = nullptr;
+};
+
+// Learmonth at 04:00 with 100 sfu measured at 1296 MHz and a burst at 1415 MHz;
+// San Vito two hours and Palehua nine hours earlier, good.
+const QByteArray Stations =
+    "[" +
+    entry("Learmonth", T,
+          "1296:100:Good~quality 245:14:Good~quality 410:38:Good~quality 610:52:Good~quality "
+          "1415:66:Uncertain~\xe2\x80\x93~burst~progress")
+        .mid(1)
+        .chopped(1) +
+    "," +
+    entry("San Vito", "2024-10-14T02:00:00", "610:60:Good~quality 1415:80:Good~quality")
+        .mid(1)
+        .chopped(1) +
+    "," +
+    entry("Sag Hill", "2024-10-14T03:00:00", "610:40:Good~quality 1415:50:Good~quality")
+        .mid(1)
+        .chopped(1) +
+    "," +
+    entry("Palehua", "2024-10-13T19:00:00", "610:90:Good~quality 1415:120:Good~quality")
+        .mid(1)
+        .chopped(1) +
+    "]";
+const char Station[] = "--gain-dbi 30 --tsys-k 60 --file <file> ";
+
+// clang-format off
+const SunRun Runs[] = {
+    {"the worked example, observed", "--sun-noise --mhz 1296 --format csv", 0, "mhz,sfu,source,gain_dbi,beamwidth_deg,beam_factor,t_ant_k,t_sys_k,t_sun_k,y_db,calibration\r\n1296,100.0,observed,30.00,,1.000,,60.0,1542.1,14.27,good\r\n"},
+    {"an estimate from anchors with a burst", "--sun-noise --mhz 1000 --format csv", 0, "...1000,59.8,estimated,30.00,,1.000,,60.0,1549.3,14.28,burst\r\n"},
+    {"the newest of a station, any spelling", "--sun-noise --mhz 1000 --station SAG_HILL --format csv", 0, "...1000,45.6,estimated,30.00,,1.000,,60.0,1181.2,13.16,good\r\n"},
+    {"combined: the median of the good ones within the hours, spread", "--sun-noise --mhz 1000 --combine 3 --format csv", 0, "...,sfu_low,sfu_high,y_db_low,y_db_high,observations\r\n1000,58.3,combined,30.00,,1.000,,60.0,1510.7,14.18,spread,45.6,71.0,13.16,15.01,2\r\n"},
+    {"combined over a day", "--sun-noise --mhz 1000 --combine 24 --format csv", 0, "...1000,71.0,combined,30.00,,1.000,,60.0,1840.2,15.01,spread,45.6,106.6,13.16,16.72,3\r\n"},
+    {"combined: one good observation", "--sun-noise --mhz 1000 --combine 1.5 --format csv", 0, "...1000,45.6,combined,30.00,,1.000,,60.0,1181.2,13.16,good,45.6,45.6,13.16,13.16,1\r\n"},
+    {"JSON with the observation as reported", "--sun-noise --mhz 1296 --format json", 0, "{\n  \"observation\": {\"station\": \"Learmonth\", \"time\": \"2024 Oct 14 0400 UTC\", "},
+    {"JSON figures", "--sun-noise --mhz 1296 --format json", 0, "...\"sun_noise\": [\n    {\"mhz\": 1296, \"sfu\": 100.0, \"source\": \"observed\", \"gain_dbi\": 30.00, \"beamwidth_deg\": null, \"beam_factor\": 1.000, \"t_ant_k\": null, \"t_sys_k\": 60.0, \"t_sun_k\": 1542.1, \"y_db\": 14.27, \"calibration\": \"good\"}\n  ]\n}\n"},
+    {"a dish: gain, beamwidth and the correction reported", "--sun-noise --mhz 1296 --dish-m 3 --nf-db 0.5 --file <file>", 0, "Sun noise from Learmonth, 2024-10-14T04:00:00 (2024-10-14T04:00:00Z)\nBeam correction applied: S divided by K = 1 + 0.38 (sun / beamwidth)^2\n   MHz       sfu  source      G dBi  beam deg      K  T_ant K  T_sys K   T_sun K   Y dB  calibration\n  1296     100.0  observed    29.60     5.397  1.004     20.0     55.4    1402.8  14.20  good\n"},
+    {"no flux at any frequency", "--sun-noise --mhz 8800", 1, "", "no flux at any of the frequencies"},
+    {"G/T from the worked example's Y, and the gain", "--measured-y-db 14.27 --mhz 1296 --format json", 0, "{\"mhz\": 1296, \"sfu\": 100.0, \"source\": \"observed\", \"y_db\": 14.27, \"beam_factor\": 1.000, \"g_over_t_db_k\": 12.22, \"gain_dbi\": 30.00, \"t_sys_k\": 60.0}\n"},
+    {"a frequency out of range", "--sun-noise --mhz 29", 2, "", "--mhz gives whole MHz from 30 to 30000"},
+    {"no antenna temperature below 1000 MHz", "--sun-noise --mhz 432 --nf-db 1 --gain-dbi 20 --file <file>", 2, "", "give --tant-k for 432 MHz"},
+    {"an option of another mode", "--sun-noise --mhz 1296 --daily", 2, "", "--daily does not go with --sun-noise"},
+    {"two modes", "--sun-noise --history", 2, "", "are modes: choose one"},
+    {"Y takes one frequency", "--measured-y-db 3 --mhz 1296,2304", 2, "", "takes one frequency"},
+};
+// clang-format on
+} // namespace
+
+class SunTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir dir;
+
+private Q_SLOTS:
+    void physics_data() { AddRows(Figures); }
+    void physics()
+    {
+        const Physics &row = CurrentRow(Figures);
+        QVERIFY2(std::abs(row.value - row.expected) <= row.tolerance,
+                 qPrintable(QString::number(row.value, 'f', 4)));
+    }
+
+    // A dish's prediction fed back as a measurement gives the station again.
+    void roundTrip()
+    {
+        StationSetup setup;
+        setup.dishM = 3;
+        setup.noiseFigureDb = 0.5;
+        QString problem;
+        const StationAt station = *StationAtFrequency(setup, 10368, problem);
+        QVERIFY(station.beamFactor > 1.2);
+        const SunFigure figure =
+            PredictSunNoise(station, 10368, {FluxAt{250.0, true, {"good"}}}, false);
+        const GOverT back = StationFromMeasuredY(*figure.yDb, 250, 10368, station.beamFactor,
+                                                 station.gainDbi, std::nullopt);
+        QVERIFY(std::abs(*back.tSysK - station.tSysK) < 1e-6);
+        QVERIFY(std::abs(back.gOverTDbK - (station.gainDbi - ToDb(station.tSysK))) < 1e-9);
+    }
+
+    void runs_data() { AddRows(Runs); }
+    void runs()
+    {
+        const SunRun &row = CurrentRow(Runs);
+        QVERIFY(WriteFile(dir.filePath("file"), QByteArray(Stations).replace('~', ' ')));
+        QString arguments = row.arguments;
+        if (!arguments.contains("<file>"))
+            arguments += ' ' + QString(Station);
+        arguments.replace("<file>", dir.filePath("file")).replace("SAG_HILL", "sagamore\u00a0hill");
+        QString out, err;
+        QTextStream outStream(&out), errStream(&err);
+        QStringList list = ("corvaline-report " + arguments).split(' ', Qt::SkipEmptyParts);
+        list.replaceInStrings("\u00a0", " ");
+        const int status =
+            RunReport(list, {dir.filePath("cache/"), "https://127.0.0.1:1"}, outStream, errStream);
+        QCOMPARE(status, row.status);
+        if (row.out.startsWith("..."))
+            QVERIFY2(out.contains(row.out.mid(3)), qPrintable(out));
+        else
+            QCOMPARE(out.left(row.out.size()), row.out);
+        QVERIFY2(row.message ? err.contains(row.message) : err.isEmpty(), qPrintable(err));
+    }
+};
+
+QTEST_MAIN(SunTest)
+#include "tst_sun.moc"
