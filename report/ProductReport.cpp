@@ -100,13 +100,18 @@ int RunProductReport(const ModeContext &c)
         return 1;
     if (parser.isSet(o.archive) && !ArchiveProduct(c, loaded.bytes, loaded.format, loaded.path))
         return 1;
+    // A failure outranks an alert, and leaves standard output empty.
+    const int alert =
+        parser.isSet(o.alertAbove) || parser.isSet(o.alertRise) ? CheckAlerts(c, loaded) : 0;
+    if (alert == 1)
+        return 1;
     if (parser.isSet(o.quiet))
-        return 0;
+        return alert;
     const int count = loaded.read.count;
     c.out << FormatReport(loaded.format, loaded.read, qMax(wanted, 0),
                           wanted < 0 ? count - 1 : wanted, wanted < 0, c.format);
     if (loaded.read.entries > count)
         c.err << "corvaline-report: " << loaded.path << " holds " << loaded.read.entries
               << " observations, the newest " << count << " are read\n";
-    return 0;
+    return alert;
 }

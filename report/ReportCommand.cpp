@@ -2,6 +2,7 @@
 #include "report/ReportCommand.h"
 
 #include "data/JsonFluxReader.h"
+#include "flux/BandFlux.h"
 #include "report/ReportModes.h"
 
 namespace {
@@ -15,7 +16,7 @@ const char ModesHelp[] =
     "keeps an archive of every observation.\n\n"
     "Modes and their options:\n"
     "  (default)   the report: --json, --file, --fetch, --observation, --archive [--database,\n"
-    "              --quiet], --format\n"
+    "              --quiet], --alert-above | --alert-rise [--database] with --mhz, --format\n"
     "  --import    FILE...: --database, --quiet\n"
     "  --history   --database, --from, --to, --station, --mhz, --series, --daily, --format\n"
     "  --sun-noise --mhz, --gain-dbi | --dish-m [--efficiency], --tsys-k | --nf-db [--tant-k],\n"
@@ -23,7 +24,9 @@ const char ModesHelp[] =
     "              --json, --file, --fetch, --format\n"
     "  --measured-y-db Y  --mhz (one), as --sun-noise but --combine; --tsys-k or --gain-dbi\n"
     "              gives the other\n"
-    "--verbose goes with every mode.";
+    "--verbose goes with every mode.\n\n"
+    "Exit status: 0 done; 1 failed (nothing on standard output); 2 a usage error; 3 an alert\n"
+    "(the report is printed whole, and one line on standard error says why).";
 
 int usageError(const QCommandLineParser &parser, const QString &error, QTextStream &err)
 {
@@ -62,8 +65,8 @@ QList<const QCommandLineOption *> modeOptions(Mode mode, const ReportOptions &o)
     case Mode::Report:
         break;
     }
-    return {&o.json,    &o.file,     &o.fetch, &o.observation,
-            &o.archive, &o.database, &o.quiet, &o.format};
+    return {&o.json,  &o.file,       &o.fetch,     &o.observation, &o.archive, &o.database,
+            &o.quiet, &o.alertAbove, &o.alertRise, &o.mhz,         &o.format};
 }
 
 const char *modeName(Mode mode)
@@ -126,8 +129,22 @@ QString usageProblem(const QCommandLineParser &parser, const ReportOptions &o, M
     if (parser.isSet(o.file) && (parser.isSet(o.json) || parser.isSet(o.fetch)))
         return "--file reads a file of its own: no --json or --fetch with it";
     if (mode == Mode::Report && !parser.isSet(o.archive) &&
-        (parser.isSet(o.database) || parser.isSet(o.quiet)))
-        return "--database and --quiet go with --archive";
+        ((parser.isSet(o.database) && !parser.isSet(o.alertRise)) || parser.isSet(o.quiet)))
+        return "--database goes with --archive or --alert-rise, --quiet with --archive";
+    const bool alert = parser.isSet(o.alertAbove) || parser.isSet(o.alertRise);
+    if (mode == Mode::Report && alert != parser.isSet(o.mhz))
+        return "--alert-above and --alert-rise take the one frequency in --mhz, and --mhz goes "
+               "with them";
+    for (const QCommandLineOption *limit : {&o.alertAbove, &o.alertRise}) {
+        bool number = false;
+        const double value = parser.value(*limit).toDouble(&number);
+        if (parser.isSet(*limit) && (!number || !(value > 0) || value >= 1e12))
+            return "--" + limit->names().first() + " is a number above 0: " + parser.value(*limit);
+    }
+    const std::optional<QList<int>> mhz = ParseFrequencyList(parser.value(o.mhz));
+    if (mode == Mode::Report && alert && (!mhz || mhz->size() != 1))
+        return "--mhz gives one frequency for an alert, in whole MHz from 30 to 30000: " +
+               parser.value(o.mhz);
     return QString();
 }
 } // namespace
@@ -140,12 +157,12 @@ int RunReport(const QStringList &arguments, const ServiceLocations &locations, Q
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const ReportOptions o;
-    parser.addOptions({o.json,     o.file,      o.fetch,    o.observation,  o.archive,
-                       o.import,   o.history,   o.database, o.quiet,        o.from,
-                       o.to,       o.station,   o.mhz,      o.series,       o.daily,
-                       o.sunNoise, o.measuredY, o.gainDbi,  o.dishM,        o.efficiency,
-                       o.tsysK,    o.nfDb,      o.tantK,    o.beamwidthDeg, o.sunDiameterDeg,
-                       o.combine,  o.format,    o.verbose});
+    parser.addOptions({o.json,     o.file,       o.fetch,     o.observation,  o.archive,
+                       o.import,   o.history,    o.database,  o.quiet,        o.from,
+                       o.to,       o.station,    o.mhz,       o.series,       o.daily,
+                       o.sunNoise, o.measuredY,  o.gainDbi,   o.dishM,        o.efficiency,
+                       o.tsysK,    o.nfDb,       o.tantK,     o.beamwidthDeg, o.sunDiameterDeg,
+                       o.combine,  o.alertAbove, o.alertRise, o.format,       o.verbose});
     if (!parser.parse(arguments))
         return usageError(parser, parser.errorText(), err);
     if (parser.isSet(help)) {

@@ -20,6 +20,14 @@ struct ReportOptions
                                    "N"};
     QCommandLineOption archive{"archive", "Store every observation of the product in the "
                                           "archive, then report."};
+    QCommandLineOption alertAbove{"alert-above",
+                                  "Exit with status 3 when the chosen "
+                                  "observation's flux at --mhz exceeds SFU.",
+                                  "SFU"};
+    QCommandLineOption alertRise{"alert-rise",
+                                 "Exit with status 3 when it exceeds the median of "
+                                 "the 30 days before it in the archive by PERCENT.",
+                                 "PERCENT"};
     // The archive.
     QCommandLineOption import{"import", "Store the product files and Penticton flux tables "
                                         "FILE... in the archive."};
@@ -110,6 +118,11 @@ bool LoadProduct(const ModeContext &context, LoadedProduct &loaded);
 
 // Whether the store holds observation `wanted`; one line on `err` when it does not.
 bool HasObservation(const ModeContext &context, const LoadedProduct &loaded, int wanted);
+
+// With --alert-above or --alert-rise: 3, after one line on `err`, when the flux
+// of the chosen observation (--observation N, or the newest) at --mhz crosses a
+// limit; 0 when it does not; 1, after one line, when it cannot be judged.
+int CheckAlerts(const ModeContext &context, const LoadedProduct &loaded);
 
 // The report of one product, archiving it first with --archive.
 int RunProductReport(const ModeContext &context);

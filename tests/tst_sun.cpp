@@ -6,6 +6,7 @@
 #include "support/Support.h"
 #include "support/Table.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -36,6 +37,7 @@ struct SunRun
     int status;
     QString out; // what standard output holds ("..." a part of it)
     const char *message = nullptr;
+    const char *before = nullptr; // a command run first, which succeeds
 };
 
 // Learmonth at 04:00 with 100 sfu measured at 1296 MHz and a burst at 1415 MHz;
@@ -79,6 +81,11 @@ const SunRun Runs[] = {
     {"no antenna temperature below 1000 MHz", "--sun-noise --mhz 432 --nf-db 1 --gain-dbi 20 --file <file>", 2, "", "give --tant-k for 432 MHz"},
     {"an option of another mode", "--sun-noise --mhz 1296 --daily", 2, "", "--daily does not go with --sun-noise"},
     {"two modes", "--sun-noise --history", 2, "", "are modes: choose one"},
+    {"an alert above a level comes with the whole report", "--file <file> --observation 0 --alert-above 90 --mhz 1296", 3, "Learmonth   2024 Oct 14 0400 UTC\n", "alert: Learmonth 2024-10-14T04:00:00Z: 1296 MHz flux 100.0 sfu is above 90 sfu"},
+    {"no alert at the level", "--file <file> --alert-above 100 --mhz 1296", 0, "Learmonth   2024 Oct 14 0400 UTC\n"},
+    {"an alert on a rise over the archive's median", "--file <file> --alert-rise 25 --mhz 1000 --database <db>", 3, "Learmonth", "1000 MHz flux 59.8 sfu is 30 % above its median of 46.0 sfu over the 30 days before", "--import --database <db> <older>"},
+    {"no rise without an archived value", "--file <file> --alert-rise 30 --mhz 1296 --database <db>", 1, "", "the archive holds no value of Learmonth at 1296 MHz in the 30 days before 2024-10-14T04:00:00Z"},
+    {"an alert needs one frequency", "--file <file> --alert-above 90", 2, "", "take the one frequency in --mhz"},
     {"Y takes one frequency", "--measured-y-db 3 --mhz 1296,2304", 2, "", "takes one frequency"},
 };
 // clang-format on
@@ -90,7 +97,41 @@ class SunTest : public QObject
 
     QTemporaryDir dir;
 
+    std::tuple<int, QString, QString> report(QString arguments)
+    {
+        QString out, err;
+        QTextStream outStream(&out), errStream(&err);
+        QStringList list =
+            ("corvaline-report " + arguments.replace("<db>", dir.filePath("archive.sqlite")))
+                .split(' ', Qt::SkipEmptyParts);
+        list.replaceInStrings("\u00a0", " ");
+        const int status =
+            RunReport(list, {dir.filePath("cache/"), "https://127.0.0.1:1"}, outStream, errStream);
+        return {status, out, err};
+    }
+
 private Q_SLOTS:
+    // A cron line keeps the report on an alert (3) as on 0, and nothing on a failure.
+    void cron()
+    {
+        QVERIFY(WriteFile(dir.filePath("file"), QByteArray(Stations).replace('~', ' ')));
+        for (const auto &[limit, status, kept] :
+             {std::tuple{"90", 3, true}, {"100", 0, true}, {"x", 2, false}}) {
+            QFile::remove(dir.filePath("flux.json"));
+            const QString line =
+                QString("%1 --file %2 --format json --alert-above %3 --mhz 1296 > %4.new; s=$?; { "
+                        "[ $s = 0 ] || [ $s = 3 ]; } && mv %4.new %4; exit $s")
+                    .arg(CORVALINE_REPORT, dir.filePath("file"), limit, dir.filePath("flux.json"));
+            QProcess cron;
+            cron.start("sh", {"-c", line});
+            QVERIFY(cron.waitForFinished(10000));
+            QCOMPARE(cron.exitCode(), status);
+            QCOMPARE(
+                ReadFile(dir.filePath("flux.json")).startsWith("[\n  {\"station\": \"Learmonth\""),
+                kept);
+        }
+    }
+
     void physics_data() { AddRows(Figures); }
     void physics()
     {
@@ -121,16 +162,22 @@ private Q_SLOTS:
     {
         const SunRun &row = CurrentRow(Runs);
         QVERIFY(WriteFile(dir.filePath("file"), QByteArray(Stations).replace('~', ' ')));
+        // Learmonth a day earlier, 45.6 sfu at 1000 MHz instead of 59.8.
+        QVERIFY(WriteFile(dir.filePath("older"), QByteArray(Stations)
+                                                     .replace('~', ' ')
+                                                     .replace("2024-10-14T04", "2024-10-13T04")
+                                                     .replace("\"flux\":52", "\"flux\":40")
+                                                     .replace("\"flux\":66", "\"flux\":50")));
         QString arguments = row.arguments;
         if (!arguments.contains("<file>"))
             arguments += ' ' + QString(Station);
         arguments.replace("<file>", dir.filePath("file")).replace("SAG_HILL", "sagamore\u00a0hill");
-        QString out, err;
-        QTextStream outStream(&out), errStream(&err);
-        QStringList list = ("corvaline-report " + arguments).split(' ', Qt::SkipEmptyParts);
-        list.replaceInStrings("\u00a0", " ");
-        const int status =
-            RunReport(list, {dir.filePath("cache/"), "https://127.0.0.1:1"}, outStream, errStream);
+        QFile::remove(dir.filePath("archive.sqlite"));
+        if (row.before)
+            QCOMPARE(
+                std::get<0>(report(QString(row.before).replace("<older>", dir.filePath("older")))),
+                0);
+        const auto [status, out, err] = report(arguments);
         QCOMPARE(status, row.status);
         if (row.out.startsWith("..."))
             QVERIFY2(out.contains(row.out.mid(3)), qPrintable(out));
