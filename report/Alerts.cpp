@@ -51,15 +51,7 @@ int CheckAlerts(const ModeContext &c, const LoadedProduct &loaded)
 {
     const ReportOptions &o = c.options;
     const QList<Observation> observations = ProductObservations(loaded.bytes, loaded.format);
-    qsizetype chosen = NewestObservation(observations);
-    if (c.parser.isSet(o.observation)) {
-        const auto identity =
-            RecordIdentity(loaded.format, loaded.read, c.parser.value(o.observation).toInt());
-        chosen = -1;
-        for (qsizetype i = 0; i < observations.size() && chosen < 0; ++i)
-            if (std::make_pair(observations[i].station, observations[i].timeUtc) == identity)
-                chosen = i;
-    }
+    const qsizetype chosen = ChosenObservation(c, loaded, observations);
     const int mhz = c.parser.value(o.mhz).toInt();
     const FluxAt flux = chosen < 0 ? FluxAt() : FluxAtFrequency(observations[chosen], mhz);
     if (!flux.sfu) {

@@ -2,6 +2,7 @@
 #include "data/JsonFluxReader.h"
 #include "net/FileDownload.h"
 #include "report/ReportModes.h"
+#include "sun/SunFigures.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -90,6 +91,22 @@ bool HasObservation(const ModeContext &c, const LoadedProduct &loaded, int wante
     return false;
 }
 
+qsizetype ChosenObservation(const ModeContext &c, const LoadedProduct &loaded,
+                            const QList<Observation> &observations)
+{
+    const ReportOptions &o = c.options;
+    if (c.parser.isSet(o.station))
+        return NewestObservation(observations, c.parser.value(o.station));
+    if (!c.parser.isSet(o.observation))
+        return NewestObservation(observations);
+    const auto identity =
+        RecordIdentity(loaded.format, loaded.read, c.parser.value(o.observation).toInt());
+    for (qsizetype i = 0; i < observations.size(); ++i)
+        if (std::make_pair(observations[i].station, observations[i].timeUtc) == identity)
+            return i;
+    return -1;
+}
+
 int RunProductReport(const ModeContext &c)
 {
     const QCommandLineParser &parser = c.parser;
@@ -103,7 +120,7 @@ int RunProductReport(const ModeContext &c)
     // A failure outranks an alert, and leaves standard output empty.
     const int alert =
         parser.isSet(o.alertAbove) || parser.isSet(o.alertRise) ? CheckAlerts(c, loaded) : 0;
-    if (alert == 1)
+    if (alert == 1 || (parser.isSet(o.publish) && !PublishObservation(c, loaded)))
         return 1;
     if (parser.isSet(o.quiet))
         return alert;

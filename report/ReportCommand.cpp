@@ -3,6 +3,7 @@
 
 #include "data/JsonFluxReader.h"
 #include "flux/BandFlux.h"
+#include "publish/Mqtt.h"
 #include "report/ReportModes.h"
 
 namespace {
@@ -16,7 +17,8 @@ const char ModesHelp[] =
     "keeps an archive of every observation.\n\n"
     "Modes and their options:\n"
     "  (default)   the report: --json, --file, --fetch, --observation, --archive [--database,\n"
-    "              --quiet], --alert-above | --alert-rise [--database] with --mhz, --format\n"
+    "              --quiet], --alert-above | --alert-rise [--database] with --mhz,\n"
+    "              --publish [--mqtt-ca, --mqtt-credentials, --home-assistant, --mhz], --format\n"
     "  --import    FILE...: --database, --quiet\n"
     "  --history   --database, --from, --to, --station, --mhz, --series, --daily, --format\n"
     "  --sun-noise --mhz, --gain-dbi | --dish-m [--efficiency], --tsys-k | --nf-db [--tant-k],\n"
@@ -65,8 +67,9 @@ QList<const QCommandLineOption *> modeOptions(Mode mode, const ReportOptions &o)
     case Mode::Report:
         break;
     }
-    return {&o.json,  &o.file,       &o.fetch,     &o.observation, &o.archive, &o.database,
-            &o.quiet, &o.alertAbove, &o.alertRise, &o.mhz,         &o.format};
+    return {&o.json,     &o.file,   &o.fetch,           &o.observation,   &o.archive,
+            &o.database, &o.quiet,  &o.alertAbove,      &o.alertRise,     &o.mhz,
+            &o.publish,  &o.mqttCa, &o.mqttCredentials, &o.homeAssistant, &o.format};
 }
 
 const char *modeName(Mode mode)
@@ -132,16 +135,25 @@ QString usageProblem(const QCommandLineParser &parser, const ReportOptions &o, M
         ((parser.isSet(o.database) && !parser.isSet(o.alertRise)) || parser.isSet(o.quiet)))
         return "--database goes with --archive or --alert-rise, --quiet with --archive";
     const bool alert = parser.isSet(o.alertAbove) || parser.isSet(o.alertRise);
-    if (mode == Mode::Report && alert != parser.isSet(o.mhz))
-        return "--alert-above and --alert-rise take the one frequency in --mhz, and --mhz goes "
-               "with them";
+    if (mode == Mode::Report && alert && !parser.isSet(o.mhz))
+        return "--alert-above and --alert-rise take the one frequency in --mhz";
+    if (mode == Mode::Report && parser.isSet(o.mhz) && !alert && !parser.isSet(o.publish))
+        return "--mhz goes with an alert or --publish";
+    if (!parser.isSet(o.publish) && (parser.isSet(o.mqttCa) || parser.isSet(o.mqttCredentials) ||
+                                     parser.isSet(o.homeAssistant)))
+        return "--mqtt-ca, --mqtt-credentials and --home-assistant go with --publish";
     for (const QCommandLineOption *limit : {&o.alertAbove, &o.alertRise}) {
         bool number = false;
         const double value = parser.value(*limit).toDouble(&number);
         if (parser.isSet(*limit) && (!number || !(value > 0) || value >= 1e12))
             return "--" + limit->names().first() + " is a number above 0: " + parser.value(*limit);
     }
+    QString urlProblem;
+    if (parser.isSet(o.publish) && !ParseMqttUrl(parser.value(o.publish), urlProblem))
+        return urlProblem;
     const std::optional<QList<int>> mhz = ParseFrequencyList(parser.value(o.mhz));
+    if (mode == Mode::Report && parser.isSet(o.mhz) && !mhz)
+        return "--mhz gives whole MHz from 30 to 30000, comma-separated: " + parser.value(o.mhz);
     if (mode == Mode::Report && alert && (!mhz || mhz->size() != 1))
         return "--mhz gives one frequency for an alert, in whole MHz from 30 to 30000: " +
                parser.value(o.mhz);
@@ -157,12 +169,40 @@ int RunReport(const QStringList &arguments, const ServiceLocations &locations, Q
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const ReportOptions o;
-    parser.addOptions({o.json,     o.file,       o.fetch,     o.observation,  o.archive,
-                       o.import,   o.history,    o.database,  o.quiet,        o.from,
-                       o.to,       o.station,    o.mhz,       o.series,       o.daily,
-                       o.sunNoise, o.measuredY,  o.gainDbi,   o.dishM,        o.efficiency,
-                       o.tsysK,    o.nfDb,       o.tantK,     o.beamwidthDeg, o.sunDiameterDeg,
-                       o.combine,  o.alertAbove, o.alertRise, o.format,       o.verbose});
+    parser.addOptions({o.json,
+                       o.file,
+                       o.fetch,
+                       o.observation,
+                       o.archive,
+                       o.import,
+                       o.history,
+                       o.database,
+                       o.quiet,
+                       o.from,
+                       o.to,
+                       o.station,
+                       o.mhz,
+                       o.series,
+                       o.daily,
+                       o.sunNoise,
+                       o.measuredY,
+                       o.gainDbi,
+                       o.dishM,
+                       o.efficiency,
+                       o.tsysK,
+                       o.nfDb,
+                       o.tantK,
+                       o.beamwidthDeg,
+                       o.sunDiameterDeg,
+                       o.combine,
+                       o.alertAbove,
+                       o.alertRise,
+                       o.publish,
+                       o.mqttCa,
+                       o.mqttCredentials,
+                       o.homeAssistant,
+                       o.format,
+                       o.verbose});
     if (!parser.parse(arguments))
         return usageError(parser, parser.errorText(), err);
     if (parser.isSet(help)) {

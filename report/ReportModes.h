@@ -28,6 +28,22 @@ struct ReportOptions
                                  "Exit with status 3 when it exceeds the median of "
                                  "the 30 days before it in the archive by PERCENT.",
                                  "PERCENT"};
+    // Publishing.
+    QCommandLineOption publish{"publish",
+                               "Publish the chosen observation's figures (--mhz, or "
+                               "all 28), retained: mqtt://HOST[:PORT]/TOPIC or "
+                               "mqtts://...",
+                               "URL"};
+    QCommandLineOption mqttCa{"mqtt-ca",
+                              "The certificate authority that signs the broker's "
+                              "certificate (mqtts).",
+                              "FILE"};
+    QCommandLineOption mqttCredentials{"mqtt-credentials",
+                                       "User on the first line, password on "
+                                       "the second; readable by you alone.",
+                                       "FILE"};
+    QCommandLineOption homeAssistant{"home-assistant", "Publish Home Assistant's MQTT discovery "
+                                                       "configuration too."};
     // The archive.
     QCommandLineOption import{"import", "Store the product files and Penticton flux tables "
                                         "FILE... in the archive."};
@@ -118,6 +134,16 @@ bool LoadProduct(const ModeContext &context, LoadedProduct &loaded);
 
 // Whether the store holds observation `wanted`; one line on `err` when it does not.
 bool HasObservation(const ModeContext &context, const LoadedProduct &loaded, int wanted);
+
+// The chosen observation of the product's sequence: that of --station (its newest),
+// of --observation N (a record of the store), or else the newest; -1 for none.
+qsizetype ChosenObservation(const ModeContext &context, const LoadedProduct &loaded,
+                            const QList<Observation> &observations);
+
+// --publish: the chosen observation's figures to an MQTT broker, retained, and with
+// --home-assistant the discovery configuration of a sensor per figure; false after
+// one line on `err` when the broker could not be reached or refused them.
+bool PublishObservation(const ModeContext &context, const LoadedProduct &loaded);
 
 // With --alert-above or --alert-rise: 3, after one line on `err`, when the flux
 // of the chosen observation (--observation N, or the newest) at --mhz crosses a

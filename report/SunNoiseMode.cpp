@@ -86,24 +86,6 @@ QString number(const std::optional<double> &value, int decimals)
     return value ? QString::number(*value, 'f', decimals) : QString("null");
 }
 
-// The chosen observation: --observation N (a record of the store), --station
-// NAME (its newest), or the newest of all; -1 when there is none.
-qsizetype chosenObservation(const ModeContext &c, const LoadedProduct &loaded,
-                            const QList<Observation> &observations)
-{
-    const ReportOptions &o = c.options;
-    if (c.parser.isSet(o.station))
-        return NewestObservation(observations, c.parser.value(o.station));
-    if (!c.parser.isSet(o.observation))
-        return NewestObservation(observations);
-    const auto [station, time] =
-        RecordIdentity(loaded.format, loaded.read, c.parser.value(o.observation).toInt());
-    for (qsizetype i = 0; i < observations.size(); ++i)
-        if (observations[i].station == station && observations[i].timeUtc == time)
-            return i;
-    return -1;
-}
-
 // The store's record of an observation, as the report prints it, or null.
 QString observationJson(const LoadedProduct &loaded, const Observation &observation)
 {
@@ -226,7 +208,7 @@ bool readFlux(const ModeContext &c, LoadedProduct &loaded, QList<Observation> &o
         !HasObservation(c, loaded, c.parser.value(c.options.observation).toInt()))
         return false;
     observations = ProductObservations(loaded.bytes, loaded.format);
-    chosen = chosenObservation(c, loaded, observations);
+    chosen = ChosenObservation(c, loaded, observations);
     if (chosen >= 0 || c.parser.isSet(c.options.combine))
         return true;
     c.err << "corvaline-report: " << loaded.path << " holds no observation"
