@@ -202,26 +202,6 @@ BENCHMARK(HistoryDaily)->Unit(benchmark::kMillisecond);
 BENCHMARK(HistoryScan)->Unit(benchmark::kMillisecond);
 BENCHMARK(PlotDaily)->Unit(benchmark::kMillisecond);
 
-// The least real time per iteration of each benchmark's repetitions, in ms.
-class Recorder : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &run : runs) {
-            if (run.run_type != Run::RT_Iteration)
-                continue;
-            const double ms =
-                run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e3;
-            const auto known = milliseconds.find(run.benchmark_name());
-            if (known == milliseconds.end() || ms < known->second)
-                milliseconds[run.benchmark_name()] = ms;
-        }
-    }
-    std::map<std::string, double> milliseconds;
-};
-
 void printTime(const char *name, double ms, double budget)
 {
     std::printf("time %s %.2f ms%s\n", name, ms, ms > budget ? " over budget" : "");
@@ -236,7 +216,9 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     Recorder recorder;
     benchmark::RunSpecifiedBenchmarks(&recorder);
-    auto &ms = recorder.milliseconds;
+    std::map<std::string, double> ms;
+    for (const auto &[name, ns] : recorder.nanoseconds)
+        ms[name] = ns / 1e6;
     const double ratio = ms["ArchiveStore"] / ms["SqliteInsert"];
     std::printf("ratio archive_store_114 %.2f%s (%lld values)\n", ratio,
                 ratio > 1.5 ? " over budget" : "",

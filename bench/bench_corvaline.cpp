@@ -128,27 +128,6 @@ BENCHMARK(Estimates);
 BENCHMARK(DisplayTexts);
 BENCHMARK(Report);
 
-// Keeps each benchmark's real time per iteration, in nanoseconds: the least of
-// its repetitions, which other load on the machine can only make larger.
-class Recorder : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &run : runs) {
-            if (run.run_type != Run::RT_Iteration)
-                continue;
-            const double time =
-                run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e9;
-            const auto known = nanoseconds.find(run.benchmark_name());
-            if (known == nanoseconds.end() || time < known->second)
-                nanoseconds[run.benchmark_name()] = time;
-        }
-    }
-    std::map<std::string, double> nanoseconds;
-};
-
 void PrintRatio(const char *name, double value, double budget)
 {
     std::printf("ratio %s %.2f%s\n", name, value, value > budget ? " over budget" : "");

@@ -198,10 +198,20 @@ QString table(const QList<SunFigure> &figures, bool combined, const QString &hea
     return text;
 }
 
-// The product, its sequence and the chosen observation; false after a message.
-bool readFlux(const ModeContext &c, LoadedProduct &loaded, QList<Observation> &observations,
-              qsizetype &chosen)
+// The product, its sequence of observations and the one chosen (-1 with --combine).
+struct FluxSource
 {
+    LoadedProduct loaded;
+    QList<Observation> observations;
+    qsizetype chosen = -1;
+};
+
+// The product, its sequence and the chosen observation; false after a message.
+bool readFlux(const ModeContext &c, FluxSource &source)
+{
+    LoadedProduct &loaded = source.loaded;
+    QList<Observation> &observations = source.observations;
+    qsizetype &chosen = source.chosen;
     if (!LoadProduct(c, loaded))
         return false;
     if (c.parser.isSet(c.options.observation) &&
@@ -249,11 +259,12 @@ int RunSunNoise(const ModeContext &c)
                 stations << *station;
     if (!problem.isEmpty())
         return usage(c, problem);
-    LoadedProduct loaded;
-    QList<Observation> observations;
-    qsizetype chosen = -1;
-    if (!readFlux(c, loaded, observations, chosen))
+    FluxSource source;
+    if (!readFlux(c, source))
         return 1;
+    const LoadedProduct &loaded = source.loaded;
+    const QList<Observation> &observations = source.observations;
+    const qsizetype chosen = source.chosen;
     const bool combined = hours.has_value();
     QList<SunFigure> figures;
     for (qsizetype i = 0; i < mhz.size(); ++i) {
@@ -307,11 +318,11 @@ int RunMeasuredY(const ModeContext &c)
         station = StationAtFrequency(setup, mhz.value(0), problem);
     if (!problem.isEmpty())
         return usage(c, problem);
-    LoadedProduct loaded;
-    QList<Observation> observations;
-    qsizetype chosen = -1;
-    if (!readFlux(c, loaded, observations, chosen))
+    FluxSource read;
+    if (!readFlux(c, read))
         return 1;
+    const QList<Observation> &observations = read.observations;
+    const qsizetype chosen = read.chosen;
     const FluxAt flux = FluxAtFrequency(observations[chosen], mhz[0]);
     if (!flux.sfu) {
         c.err << "corvaline-report: no flux at " << mhz[0] << " MHz in the chosen observation\n";
