@@ -71,7 +71,7 @@ const ArchiveRun Runs[] = {
     {"an unknown series", {}, "--history --series smoothed", 2, "", "unknown series smoothed"},
     {"an option of another mode", {}, "--history --json", 2, "", "--json does not go with --history"},
     {"import without files", {}, "--import", 2, "", "--import needs the files to store"},
-    {"a database without --archive", {}, "--database x", 2, "", "--database and --quiet go with --archive"},
+    {"a database without --archive", {}, "--database x", 2, "", "--database goes with --archive or --alert-rise"},
 };
 // clang-format on
 
