@@ -27,6 +27,19 @@ const QByteArray SanVito = entry("San Vito", "2024-10-14T10:38:00", "245:15:Good
 
 const QString H = "--history --format csv --database <db> "; // a query of the archive
 
+// Learmonth 29 days ago and San Vito 31 days ago: the default period holds the first only.
+const QDateTime Now = QDateTime::currentDateTimeUtc();
+const QByteArray Recent =
+    "[" +
+    entry("Learmonth", Now.addDays(-29).toString("yyyy-MM-ddTHH:mm:00").toLatin1(), "245:11:Good")
+        .mid(1)
+        .chopped(1) +
+    "," +
+    entry("San Vito", Now.addDays(-31).toString("yyyy-MM-ddTHH:mm:00").toLatin1(), "245:22:Good")
+        .mid(1)
+        .chopped(1) +
+    "]";
+
 struct ArchiveRun
 {
     const char *name;
@@ -55,6 +68,9 @@ const ArchiveRun Runs[] = {
     {"daily medians of the flux table, the tenth kept", {"--import <db> <a>"}, H + "--daily --from 2004-11-12 --to 2004-11-12 --mhz 2800", 0, "station,date,mhz,sfu,count,source\r\nPenticton,2004-11-12,2800,96.3,3,observed\r\n", nullptr, Flux},
     {"the flux table's adjusted series", {"--import <db> <a>"}, H + "--from 2004-11-12T20:00:00Z --to 2004-11-12 --mhz 2800 --series adjusted", 0, "...Penticton,2004-11-12T20:00:00Z,2800,94.0,observed,,fluxtable\r\nPenticton,2004-11-12T22:00:00Z,2800,94.3,", nullptr, Flux},
     {"a missing flux gives no figure; 2800 MHz from JSON is observed", {"--import <db> <a>"}, H + "--from 2024-10-14 --to 2024-10-15 --mhz 245,410,2800", 0, "station,time_utc,mhz,sfu,source,quality,origin\r\nPalehua,2024-10-14T04:00:00Z,2800,120,observed,burst,json\r\n", nullptr, entry("Palehua", T, R"({"frequency":245,"flux":null,"observed_quality":"Good"},{"frequency":2800,"flux":120,"observed_quality":"Uncertain \u2013 burst progress"})")},
+    {"the last 30 days by default", {"--import <db> <a>"}, "--history --format csv --database <db> --mhz 245", 0, "station,time_utc,mhz,sfu,source,quality,origin\r\nLearmonth," + Now.addDays(-29).toString("yyyy-MM-ddTHH:mm:00Z") + ",245,11,observed,good,json\r\n", nullptr, Recent},
+    {"details without a whole frequency are not stored", {}, "--import <db> <a>", 0, "<a>: 1 new, 0 revised, 0 unchanged\n", nullptr, entry("Palehua", T, R"({"frequency":245,"flux":14},{"flux":5},{"frequency":"610","flux":6},{"frequency":410.5,"flux":7},{"frequency":0,"flux":8})")},
+    {"daily medians as a table", {"--import <db> <a>"}, "--history --database <db> --daily --from 2004-11-12 --to 2004-11-12 --mhz 2800", 0, "station        day           MHz     median  count  source\nPenticton      2004-11-12    2800       96.3      3  observed\n", nullptr, Flux},
     {"an entry without a date is not stored", {}, "--import <db> <a>", 0, "<a>: 0 new, 0 revised, 0 unchanged\n", "1 observations without a date were not stored", entry("Palehua", "yesterday", "245:14:Good")},
     {"JSON in the table format", {"--import <db> <a>"}, "--history --database <db> --from 2004-10-28 --to 2004-10-28 --mhz 2800 --format json", 0, "[\n  {\"station\": \"Penticton\", \"time_utc\": \"2004-10-28T17:00:00Z\", \"mhz\": 2800, \"sfu\": 132.7, \"source\": \"observed\", \"quality\": null, \"origin\": \"fluxtable\"},\n", nullptr, Flux},
     {"an empty selection", {"--import <db> <a>"}, "--history --database <db> --from 1990-01-01 --to 1990-01-02 --format json", 0, "[]\n", "holds no values for this selection", Flux},

@@ -59,6 +59,7 @@ const ReportRun Runs[] = {
     {"a fetch into a cache of others", "--fetch", 1, "", "(only members of the group corvaline may update the cache", {}, ReportRun::Unwritable},
     {"a column with 410 but no 245 MHz value is a 10.7 cm measurement", "--file <file>", 0, "...\nSagamore Hill 2024 Oct 14 1700 UTC   10.7 cm   99 sfu\n", nullptr, changed("39     -1     41", "39     28     41").replace("102     -1", "102     99")},
     {"an issue date in no month gives no ISO time", "--format csv --observation 0 --file <file>", 0, "...,2024 Xyz 14 0400 UTC,", nullptr, IndicesProduct("2024 Xyz 14 0530 UTC")},
+    {"an issue date without its time gives no ISO time", "--format csv --observation 0 --file <file>", 0, "...,264,,observation,", nullptr, IndicesProduct("2024 Oct 14")},
     {"as a program", "--file <cache> --observation 0", 0, "Learmonth   2024 Oct 14 0400 UTC\n", nullptr, {}, ReportRun::Program},
     {"report to a full disk", "--file <cache>", 1, "", "could not write the report to standard output: No space left on device", {}, ReportRun::FullDisk},
     {"report to a closed pipe, SIGPIPE ignored", "--file <cache>", 1, "", "could not write the report to standard output: Broken pipe", {}, ReportRun::ClosedPipe},
