@@ -156,7 +156,7 @@ std::optional<MqttCredentials> ReadMqttCredentials(const QString &path, QString 
     QFile file;
     file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
     const QList<QByteArray> lines = file.read(64 * 1024).split('\n');
-    if (lines.size() < 2 || lines[0].trimmed().isEmpty()) {
+    if (lines.size() < 2 || lines[0].trimmed().isEmpty() || lines[1].trimmed().isEmpty()) {
         problem = "the credentials " + path +
                   " hold no user on the first line and password on "
                   "the second";

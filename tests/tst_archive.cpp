@@ -102,6 +102,8 @@ struct PlotRun
 const PlotRun Plots[] = {
     {"PNG of the flux table", "--mhz 2800 --output <dir>/p.png", 0, "\x89PNG"},
     {"SVG of daily medians, with legend and title", "--mhz 2800 --daily --output <dir>/p.svg", 0, "<?xml", "Penticton 2800 MHz"},
+    {"SVG axes: dates, and sfu in powers of 2 for a narrow range", "--mhz 2800 --output <dir>/p.svg", 0, "<?xml", "date (UTC)"},
+    {"SVG flux labels", "--mhz 2800 --output <dir>/p.svg", 0, "<?xml", ">128<"},
     {"SVG title names the period", "--mhz 2800 --output <dir>/p.svg", 0, "<?xml", "Solar radio flux, 2004-01-01 00:00 to 2026-01-01 23:59 UTC"},
     {"nothing to draw", "--mhz 245 --output <dir>/p.png", 1, nullptr},
     {"no picture format", "--mhz 2800 --output <dir>/p.gif", 2, nullptr},

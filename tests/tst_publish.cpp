@@ -2,6 +2,7 @@
 // Publishing to a real mosquitto broker that the test starts on 127.0.0.1, on a
 // free port, with a configuration of its own, over plain TCP and TLS, and stops
 // again; the retained messages are read back from the broker.
+#include "publish/Mqtt.h"
 #include "report/ReportCommand.h"
 #include "support/Support.h"
 #include "support/Table.h"
@@ -89,6 +90,22 @@ QMap<QString, QString> retainedMessages(int port)
 }
 } // namespace
 
+struct UrlRow
+{
+    const char *name, *url, *target; // "tls host port topic", or "" for none
+};
+// clang-format off
+const UrlRow Urls[] = {
+    {"plain, default port", "mqtt://broker.home.arpa/ham/flux", "0 broker.home.arpa 1883 ham/flux"},
+    {"TLS, default port", "mqtts://broker/flux", "1 broker 8883 flux"},
+    {"a port of its own", "mqtt://127.0.0.1:1884/a/b/c", "0 127.0.0.1 1884 a/b/c"},
+    {"no topic", "mqtt://broker/", ""},
+    {"a user in the address", "mqtt://user:pw@broker/flux", ""},
+    {"a query", "mqtt://broker/flux?x=1", ""},
+    {"another scheme", "ws://broker/flux", ""},
+};
+// clang-format on
+
 class PublishTest : public QObject
 {
     Q_OBJECT
@@ -138,6 +155,41 @@ private Q_SLOTS:
         if (!broker.waitForFinished(5000))
             broker.kill();
         broker.waitForFinished(5000);
+    }
+
+    void urls_data() { AddRows(Urls); }
+    void urls()
+    {
+        const UrlRow &row = CurrentRow(Urls);
+        QString problem;
+        const std::optional<MqttTarget> target = ParseMqttUrl(row.url, problem);
+        QCOMPARE(target ? QString("%1 %2 %3 %4")
+                              .arg(target->tls)
+                              .arg(target->host)
+                              .arg(target->port)
+                              .arg(target->topic)
+                        : QString(),
+                 row.target);
+        QCOMPARE(problem.isEmpty(), target.has_value());
+    }
+
+    // The user on the first line, the password on the second, whatever ends the lines.
+    void credentials()
+    {
+        const QString path = dir.filePath("credentials");
+        for (const auto &[content, expected] :
+             {std::pair{"ham\r\nse cret\r\n", "ham|se cret"}, {"ham\n", ""}, {"\npw\n", ""}}) {
+            QFile::remove(path);
+            QVERIFY(WriteFile(path, content) &&
+                    ::chmod(QFile::encodeName(path).constData(), 0600) == 0);
+            QString problem;
+            const std::optional<MqttCredentials> read = ReadMqttCredentials(path, problem);
+            QCOMPARE(read ? read->user + '|' + read->password : QString(), QString(expected));
+            QCOMPARE(problem.isEmpty(), read.has_value());
+        }
+        QString problem;
+        QVERIFY(!ReadMqttCredentials(dir.filePath("missing"), problem) &&
+                problem.contains("No such file"));
     }
 
     void runs_data() { AddRows(Runs); }

@@ -86,6 +86,8 @@ const SunRun Runs[] = {
     {"an alert on a rise over the archive's median", "--file <file> --alert-rise 25 --mhz 1000 --database <db>", 3, "Learmonth", "1000 MHz flux 59.8 sfu is 30 % above its median of 46.0 sfu over the 30 days before", "--import --database <db> <older>"},
     {"no rise without an archived value", "--file <file> --alert-rise 30 --mhz 1296 --database <db>", 1, "", "the archive holds no value of Learmonth at 1296 MHz in the 30 days before 2024-10-14T04:00:00Z"},
     {"an alert needs one frequency", "--file <file> --alert-above 90", 2, "", "take the one frequency in --mhz"},
+    {"the default antenna temperature from 1000 MHz on", "--sun-noise --mhz 1000 --nf-db 1 --gain-dbi 20 --file <file> --format csv", 0, "...1000,59.8,estimated,20.00,,1.000,20.0,95.1,154.9,4.20,burst\r\n"},
+    {"text figures have no flags: used when combined, and unknown", "--sun-noise --mhz 1296 --combine 0.1 --gain-dbi 30 --tsys-k 60 --file <text> --format csv", 0, "...1296,64.4,combined,30.00,,1.000,,60.0,992.8,12.44,unknown,64.4,64.4,12.44,12.44,1\r\n"},
     {"Y takes one frequency", "--measured-y-db 3 --mhz 1296,2304", 2, "", "takes one frequency"},
 };
 // clang-format on
@@ -169,8 +171,10 @@ private Q_SLOTS:
                                                      .replace("\"flux\":52", "\"flux\":40")
                                                      .replace("\"flux\":66", "\"flux\":50")));
         QString arguments = row.arguments;
-        if (!arguments.contains("<file>"))
+        if (!arguments.contains("<file>") && !arguments.contains("<text>"))
             arguments += ' ' + QString(Station);
+        QVERIFY(WriteFile(dir.filePath("text"), IndicesProduct()));
+        arguments.replace("<text>", dir.filePath("text"));
         arguments.replace("<file>", dir.filePath("file")).replace("SAG_HILL", "sagamore\u00a0hill");
         QFile::remove(dir.filePath("archive.sqlite"));
         if (row.before)
