@@ -294,7 +294,7 @@ bool Archive::store(const QList<Observation> &observations, StoreCounts &counts,
                                          : QVariant(QMetaType(QMetaType::Double)));
             upsert.addBindValue(nullable(flux.quality));
             upsert.addBindValue(QString::fromLatin1(OriginName(observation.origin)));
-            upsert.addBindValue(observation.timeText);
+            upsert.addBindValue(observation.timeText.isNull() ? QString("") : observation.timeText);
             ok = upsert.exec();
             changed += ok ? upsert.numRowsAffected() : 0;
             ++written;

@@ -9,7 +9,7 @@
 
 // Shaped like the service's product: the stations in turn with a time tag each,
 // most entries naming all eight frequencies and every fourth only some of them.
-inline QByteArray JsonProduct(int entries)
+inline QByteArray ServiceShapedJson(int entries)
 {
     static const char *const stations[] = {"Learmonth", "San Vito", "Sagamore Hill", "Penticton",
                                            "Palehua"};

@@ -5,6 +5,7 @@
 // scan of the same rows. The ratios, times and size are printed at the end.
 #include "BenchProducts.h"
 #include "archive/Archive.h"
+#include "data/ObservationStore.h"
 #include "plot/Plot.h"
 #include "report/ReportCommand.h"
 
@@ -32,7 +33,7 @@ QTemporaryDir &scratch()
 
 QList<Observation> productObservations()
 {
-    static const QList<Observation> observations = *ReadJsonObservations(JsonProduct(114));
+    static const QList<Observation> observations = *ReadJsonObservations(ServiceShapedJson(114));
     return observations;
 }
 
@@ -57,6 +58,7 @@ QString tenYears()
             observation.station = Stations[i % 5];
             observation.timeUtc =
                 start.addSecs(qint64(i) * 86400 / ObservationsPerDay).toString(Qt::ISODate);
+            observation.timeText = observation.timeUtc;
             observation.origin = Origin::Json;
             for (int k = 0; k < StationFrequencyCount; ++k)
                 observation.fluxes << ObservedFlux{StationFrequencies[std::size_t(k)],

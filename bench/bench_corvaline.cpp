@@ -72,7 +72,7 @@ void TextLines(benchmark::State &state)
 
 void JsonReader(benchmark::State &state)
 {
-    QByteArray product = JsonProduct(int(state.range(0)));
+    QByteArray product = ServiceShapedJson(int(state.range(0)));
     NullSink sink;
     for (auto _ : state) {
         QBuffer buffer(&product);
@@ -85,7 +85,7 @@ void JsonReader(benchmark::State &state)
 
 void JsonParse(benchmark::State &state)
 {
-    const QByteArray product = JsonProduct(int(state.range(0)));
+    const QByteArray product = ServiceShapedJson(int(state.range(0)));
     for (auto _ : state)
         benchmark::DoNotOptimize(QJsonDocument::fromJson(product));
 }
@@ -109,7 +109,7 @@ void Report(benchmark::State &state)
     QTemporaryDir dir;
     QFile file(dir.filePath("solar-radio-flux.json"));
     file.open(QIODevice::WriteOnly);
-    file.write(JsonProduct(90));
+    file.write(ServiceShapedJson(90));
     file.close();
     const QStringList arguments = {"corvaline-report", "--file", file.fileName()};
     for (auto _ : state) {
