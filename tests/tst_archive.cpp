@@ -8,6 +8,8 @@
 
 #include <QCryptographicHash>
 #include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -81,6 +83,7 @@ const ArchiveRun Runs[] = {
     {"an archive of a newer Corvaline is left as it was", {}, "--import <db> <a>", 1, "", "written by a newer Corvaline (archive version 9", Flux, {}, "<newer>"},
     {"a file that is no database is left as it was", {}, "--import <db> <a>", 1, "", "not a Corvaline archive (not an SQLite database)", Flux, {}, "not SQLite at all"},
     {"a damaged archive is left as it was", {}, "--import <db> <a>", 1, "", "damaged", Flux, {}, "<damaged>"},
+    {"a folder where the archive should be", {}, "--import <db> <a>", 1, "", "it is not a regular file", Flux, {}, "<folder>"},
     {"an archive behind a link is refused", {}, "--import <db> <a>", 1, "", "it is a link", Flux, {}, "<link>"},
     {"a frequency out of range", {}, "--history --mhz 29", 2, "", "whole MHz from 30 to 30000"},
     {"a date that is none", {}, "--history --from yesterday", 2, "", "a date is YYYY-MM-DD or an ISO 8601 time: yesterday"},
@@ -117,6 +120,8 @@ bool makeDatabase(const QString &path, const QByteArray &kind, const QString &so
 {
     if (kind == "<link>")
         return QFile::link(source, path);
+    if (kind == "<folder>")
+        return QDir().mkdir(path);
     if (!kind.startsWith('<'))
         return WriteFile(path, kind);
     if (kind == "<damaged>") {
@@ -205,6 +210,7 @@ private Q_SLOTS:
         for (const char *name :
              {"archive.sqlite", "archive.sqlite-wal", "archive.sqlite-shm", "a", "b", "source"})
             QFile::remove(dir.filePath(name));
+        QDir().rmdir(dir.filePath("archive.sqlite"));
     }
 
     void runs_data() { AddRows(Runs); }
@@ -233,6 +239,22 @@ private Q_SLOTS:
         QVERIFY2(row.message ? err.contains(expand(row.message)) : err.isEmpty(), qPrintable(err));
         if (!row.database.isNull())
             QCOMPARE(ReadFile(database), before);
+    }
+
+    // Without --database the archive is $XDG_DATA_HOME/corvaline/archive.sqlite, in a
+    // folder that only its owner may enter.
+    void defaultArchive()
+    {
+        const QByteArray previous = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath("data")));
+        QVERIFY(WriteFile(dir.filePath("a"), Flux));
+        const int status = std::get<0>(report("--import " + dir.filePath("a")));
+        qputenv("XDG_DATA_HOME", previous);
+        QCOMPARE(status, 0);
+        QCOMPARE(QFileInfo(dir.filePath("data/corvaline")).permissions() & 0x7777,
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                     QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
+        QCOMPARE(archiveCount(dir.filePath("data/corvaline/archive.sqlite")), "ok 21");
     }
 
     // corvaline-plot over the flux table's lines, 2004 to 2025.
