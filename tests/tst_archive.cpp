@@ -100,7 +100,7 @@ struct PlotRun
     const char *name, *arguments;
     int status;
     const char *picture;        // what the picture file starts with, or nullptr for no file
-    const char *text = nullptr; // a text the SVG holds
+    const char *text = nullptr; // a text the SVG holds, or on a failure standard error
 };
 // clang-format off
 const PlotRun Plots[] = {
@@ -109,7 +109,9 @@ const PlotRun Plots[] = {
     {"SVG axes: dates, and sfu in powers of 2 for a narrow range", "--mhz 2800 --output <dir>/p.svg", 0, "<?xml", "date (UTC)"},
     {"SVG flux labels", "--mhz 2800 --output <dir>/p.svg", 0, "<?xml", ">128<"},
     {"SVG title names the period", "--mhz 2800 --output <dir>/p.svg", 0, "<?xml", "Solar radio flux, 2004-01-01 00:00 to 2026-01-01 23:59 UTC"},
-    {"nothing to draw", "--mhz 245 --output <dir>/p.png", 1, nullptr},
+    {"SVG of the plot's size", "--mhz 2800 --output <dir>/p.svg", 0, "<?xml", "width=\"352.778mm\" height=\"211.667mm\"\n viewBox=\"0 0 1000 600\""},
+    {"nothing to draw", "--mhz 245 --output <dir>/p.png", 1, nullptr, "holds no values above 0 for this selection"},
+    {"a picture that cannot be written", "--mhz 2800 --output <dir>/missing/p.png", 1, nullptr, "cannot write"},
     {"no picture format", "--mhz 2800 --output <dir>/p.gif", 2, nullptr},
     {"a bad frequency", "--mhz 20 --output <dir>/p.png", 2, nullptr},
 };
@@ -277,7 +279,8 @@ private Q_SLOTS:
             dir.filePath(QString(row.arguments).endsWith(".svg") ? "p.svg" : "p.png");
         QCOMPARE(QFile::exists(picture), row.picture != nullptr);
         QVERIFY(!row.picture || ReadFile(picture).startsWith(row.picture));
-        QVERIFY(!row.text || ReadFile(picture).contains(row.text));
+        QVERIFY(!row.text ||
+                (row.status ? plot.readAllStandardError() : ReadFile(picture)).contains(row.text));
         QFile::remove(picture);
     }
 

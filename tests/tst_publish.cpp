@@ -177,8 +177,10 @@ private Q_SLOTS:
     void credentials()
     {
         const QString path = dir.filePath("credentials");
-        for (const auto &[content, expected] :
-             {std::pair{"ham\r\nse cret\r\n", "ham|se cret"}, {"ham\n", ""}, {"\npw\n", ""}}) {
+        for (const auto &[content, expected] : {std::pair{"ham\r\nse cret\r\n", "ham|se cret"},
+                                                {"ham\npw", "ham|pw"},
+                                                {"ham\n", ""},
+                                                {"\npw\n", ""}}) {
             QFile::remove(path);
             QVERIFY(WriteFile(path, content) &&
                     ::chmod(QFile::encodeName(path).constData(), 0600) == 0);

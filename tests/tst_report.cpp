@@ -69,6 +69,7 @@ const ReportRun Runs[] = {
     {"CSV quotes a field", "--format csv --file <file>", 0, Header + "\"Sag \"\"Hill\"\", Penticton\",2024 Oct 14 0400 UTC,-1,", nullptr, entry("Sag \\\"Hill\\\", Penticton", T)},
     {"control characters are not printed", "--file <file>", 0, "A\ufffdB\ufffdC\ufffd\ufffd     2024 Oct 14 0400 UTC\n", nullptr, entry("A\\u001bB\\u2029C\\u202e\xf3\xa0\x81\x81", T)},
     {"the log escapes control characters", "--verbose --file <file>", 0, "A\ufffd[2JB\ufffd", "Common Name: A\\u001B[2JB\\U000E0041 Time: 2024-10-14T04:00:00", entry("A\\u001b[2JB\xf3\xa0\x81\x81", T)},
+    {"a name that is a negative number is no formula", "--format csv --file <file>", 0, Header + "-12,2024 Oct 14 0400 UTC,-1,", nullptr, entry("-12", T)},
     {"CSV cells are no formulas", "--format csv --file <file>", 0, Header + "'=HYPERLINK(1),2024 Oct 14 0400 UTC,-1,", nullptr, entry("=HYPERLINK(1)", T)},
     {"measured 10.7 cm flux in JSON, dated by the table", "--format json --file <file>", 0, "...}},\n  {\"station\": \"Penticton\", \"time\": \"2025 Dec 19 1700 UTC\", \"time_utc\": \"2025-12-19T17:00:00Z\", \"kind\": \"10.7 cm\", \"observed\": {\"2800\": 118}}\n]\n", nullptr, Real},
     {"measured 10.7 cm flux in CSV", "--format csv --file <file>", 0, "..." + Measured, nullptr, Real},
