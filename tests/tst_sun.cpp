@@ -88,6 +88,10 @@ const SunRun Runs[] = {
     {"an alert needs one frequency", "--file <file> --alert-above 90", 2, "", "take the one frequency in --mhz"},
     {"the default antenna temperature from 1000 MHz on", "--sun-noise --mhz 1000 --nf-db 1 --gain-dbi 20 --file <file> --format csv", 0, "...1000,59.8,estimated,20.00,,1.000,20.0,95.1,154.9,4.20,burst\r\n"},
     {"text figures have no flags: used when combined, and unknown", "--sun-noise --mhz 1296 --combine 0.1 --gain-dbi 30 --tsys-k 60 --file <text> --format csv", 0, "...1296,64.4,combined,30.00,,1.000,,60.0,992.8,12.44,unknown,64.4,64.4,12.44,12.44,1\r\n"},
+    {"a beamwidth and a Sun of its own size", "--sun-noise --mhz 1296 --beamwidth-deg 1 --sun-diameter-deg 1.06 --format csv", 0, "...1296,100.0,observed,30.00,1.000,1.427,,60.0,1080.7,12.79,good\r\n"},
+    {"a dish of no size", "--sun-noise --mhz 1296 --dish-m 0 --tsys-k 60 --file <file>", 2, "", "--dish-m is a number above 0: 0"},
+    {"an efficiency above 1", "--sun-noise --mhz 1296 --dish-m 3 --efficiency 1.5 --tsys-k 60 --file <file>", 2, "", "--efficiency is a number above 0 up to 1: 1.5"},
+    {"a gain that is no number", "--sun-noise --mhz 1296 --gain-dbi inf --tsys-k 60 --file <file>", 2, "", "--gain-dbi is a number"},
     {"Y takes one frequency", "--measured-y-db 3 --mhz 1296,2304", 2, "", "takes one frequency"},
 };
 // clang-format on
