@@ -169,7 +169,7 @@ QString table(const QList<SunFigure> &figures, bool combined, const QString &hea
                 .arg("T_sun K", 9)
                 .arg("Y dB", 6)
                 .arg("calibration") +
-            (combined ? "  sfu low  sfu high  Y low  Y high  obs" : "") + "\n";
+            (combined ? " sfu low  sfu high  Y low  Y high  obs" : "") + "\n";
     for (const SunFigure &f : figures) {
         QStringList v = figureValues(f, combined);
         for (QString &value : v)

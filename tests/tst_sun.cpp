@@ -92,6 +92,8 @@ const SunRun Runs[] = {
     {"a dish of no size", "--sun-noise --mhz 1296 --dish-m 0 --tsys-k 60 --file <file>", 2, "", "--dish-m is a number above 0: 0"},
     {"an efficiency above 1", "--sun-noise --mhz 1296 --dish-m 3 --efficiency 1.5 --tsys-k 60 --file <file>", 2, "", "--efficiency is a number above 0 up to 1: 1.5"},
     {"a gain that is no number", "--sun-noise --mhz 1296 --gain-dbi inf --tsys-k 60 --file <file>", 2, "", "--gain-dbi is a number"},
+    {"combined, as a table", "--sun-noise --mhz 1000 --combine 3", 0, "...calibration sfu low  sfu high  Y low  Y high  obs\n  1000      58.3  combined    30.00         -  1.000        -     60.0    1510.7  14.18  spread         45.6      71.0  13.16   15.01    2\n"},
+    {"Y with two system temperatures", "--measured-y-db 3 --mhz 1296 --tsys-k 60 --nf-db 1", 2, "", "give the system by --tsys-k or by --nf-db, not both"},
     {"Y takes one frequency", "--measured-y-db 3 --mhz 1296,2304", 2, "", "takes one frequency"},
 };
 // clang-format on
