@@ -68,12 +68,6 @@ std::optional<QDateTime> timeOption(const QString &text, bool endOfDay)
     return time.toUTC();
 }
 
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const qsizetype middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
 } // namespace
 
 QList<int> FrequenciesNeeded(const QList<int> &mhz)
@@ -139,7 +133,7 @@ QList<DailyRow> DailyMedians(const QList<HistoryRow> &rows)
         daily << DailyRow{station,
                           QDate(1970, 1, 1).addDays(dayNumber),
                           mhz,
-                          median(day.values),
+                          Median(day.values),
                           day.values.size(),
                           day.observed && day.estimated ? "mixed"
                           : day.observed                ? "observed"

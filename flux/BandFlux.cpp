@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "flux/BandFlux.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
@@ -89,4 +90,11 @@ std::optional<QList<int>> ParseFrequencyList(const QString &text)
             mhz << frequency;
     }
     return mhz;
+}
+
+double Median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const qsizetype middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }

@@ -30,3 +30,6 @@ constexpr int HighestEstimateMHz = 30000;
 // "1296,2304,10368": whole MHz from 30 to 30000, comma-separated, each once in
 // the order given; nothing when an item is not one.
 std::optional<QList<int>> ParseFrequencyList(const QString &text);
+
+// The median of the values (at least one), the mean of the middle two for an even count.
+double Median(QList<double> values);

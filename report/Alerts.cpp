@@ -2,6 +2,7 @@
 // Alerts of the report: the chosen observation's flux at one frequency above a
 // level, or risen above the median of the 30 days before it in the archive.
 #include "archive/History.h"
+#include "flux/BandFlux.h"
 #include "report/ReportModes.h"
 #include "sun/SunFigures.h"
 
@@ -34,9 +35,7 @@ std::optional<double> medianBefore(const ModeContext &c, const Observation &obse
     QList<double> values;
     for (const HistoryRow &row : rows)
         values << row.sfu;
-    std::sort(values.begin(), values.end());
-    const qsizetype middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+    return Median(values);
 }
 
 std::optional<double> positive(const ModeContext &c, const QCommandLineOption &option)

@@ -25,13 +25,6 @@ double sunTemperature(const StationAt &station, double sfu, int mhz)
     return SunTemperatureK(sfu, FromDb(station.gainDbi), mhz, station.beamFactor);
 }
 
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const qsizetype middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
 QString calibration(const QList<FluxAt> &used, bool spread)
 {
     bool allGood = !used.isEmpty();
@@ -152,7 +145,7 @@ SunFigure PredictSunNoise(const StationAt &station, int mhz, const QList<FluxAt>
     const auto yOf = [&](double sfu) {
         return YFactorDb(sunTemperature(station, sfu, mhz), station.tSysK);
     };
-    figure.sfu = combined ? median(fluxes) : fluxes.first();
+    figure.sfu = combined ? Median(fluxes) : fluxes.first();
     figure.observed = !combined && used.first().observed;
     figure.tSunK = sunTemperature(station, *figure.sfu, mhz);
     figure.yDb = yOf(*figure.sfu);
