@@ -66,6 +66,14 @@ QString figure(const HistoryRow &row)
                                                            : figure(row.sfu);
 }
 
+// Lines of a table, CSV records or the items of a JSON array.
+QString joined(const QStringList &lines, ReportFormat format)
+{
+    return lines.join(format == ReportFormat::Json  ? ",\n"
+                      : format == ReportFormat::Csv ? "\r\n"
+                                                    : "\n");
+}
+
 QString seriesText(const QList<HistoryRow> &rows, ReportFormat format)
 {
     QStringList lines;
@@ -99,9 +107,7 @@ QString seriesText(const QList<HistoryRow> &rows, ReportFormat format)
                          "\", \"quality\": " + (flag.isEmpty() ? "null" : JsonString(flag)) +
                          ", \"origin\": \"" + OriginName(row.origin) + "\"}";
     }
-    return lines.join(format == ReportFormat::Json  ? ",\n"
-                      : format == ReportFormat::Csv ? "\r\n"
-                                                    : "\n");
+    return joined(lines, format);
 }
 
 QString dailyText(const QList<DailyRow> &rows, ReportFormat format)
@@ -132,9 +138,7 @@ QString dailyText(const QList<DailyRow> &rows, ReportFormat format)
                          ", \"count\": " + QString::number(row.count) + ", \"source\": \"" +
                          row.source + "\"}";
     }
-    return lines.join(format == ReportFormat::Json  ? ",\n"
-                      : format == ReportFormat::Csv ? "\r\n"
-                                                    : "\n");
+    return joined(lines, format);
 }
 
 QString framed(const QString &body, bool empty, ReportFormat format)
