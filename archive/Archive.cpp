@@ -5,15 +5,12 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QThread>
-#include <QUuid>
-#include <QVariant>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 namespace {
@@ -21,14 +18,20 @@ constexpr int SchemaVersion = 1;
 constexpr int ApplicationId = 0x436f7276; // "Corv"
 constexpr int BusyTimeoutMs = 30000;
 constexpr qint64 SameMeasurementS = 3600;
+constexpr qsizetype InternedTexts = 64;
 const QByteArray SqliteMagic("SQLite format 3\0", 16);
 
+// The index by frequency holds every column the history reads, so that years of
+// one frequency are read from it alone; it replaces the narrower index of the
+// first archives.
 const char *const Schema[] = {
     "CREATE TABLE IF NOT EXISTS flux ("
     " station TEXT NOT NULL, time_s INTEGER NOT NULL, mhz INTEGER NOT NULL,"
     " series TEXT NOT NULL, sfu REAL, quality TEXT, origin TEXT NOT NULL,"
     " time_text TEXT NOT NULL, PRIMARY KEY (station, mhz, series, time_s)) WITHOUT ROWID",
-    "CREATE INDEX IF NOT EXISTS flux_by_frequency ON flux (mhz, series, time_s)",
+    "DROP INDEX IF EXISTS flux_by_frequency",
+    "CREATE INDEX IF NOT EXISTS flux_by_frequency_covering"
+    " ON flux (mhz, series, time_s, station, origin, sfu, quality)",
 };
 
 const char *const Pragmas[] = {"PRAGMA journal_mode = WAL", "PRAGMA synchronous = NORMAL"};
@@ -51,24 +54,125 @@ const char Selected[] =
     " AND NOT (origin = 'text' AND EXISTS (SELECT 1 FROM flux AS g"
     " WHERE g.station = f.station AND g.mhz = f.mhz AND g.series = f.series"
     " AND g.origin <> 'text' AND g.time_s BETWEEN f.time_s - :near AND f.time_s + :near))"
-    " ORDER BY time_s, station, mhz";
+    " ORDER BY mhz, time_s, station";
 
-QString sqlError(const QSqlError &error)
+// A prepared statement, finalized when it goes out of scope.
+class Statement
 {
-    return error.text().trimmed();
+public:
+    Statement(sqlite3 *db, const QByteArray &sql)
+    {
+        sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &statement, nullptr);
+    }
+    ~Statement() { sqlite3_finalize(statement); }
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+    explicit operator bool() const { return statement != nullptr; }
+    sqlite3_stmt *operator*() const { return statement; }
+
+    void bindText(int index, const QByteArray &text) const
+    {
+        sqlite3_bind_text(statement, index, text.constData(), int(text.size()), SQLITE_STATIC);
+    }
+    // For the names of series and origins, which live as long as the program.
+    void bindText(int index, const char *name) const
+    {
+        sqlite3_bind_text(statement, index, name, -1, SQLITE_STATIC);
+    }
+    void bindInteger(const char *name, qint64 value) const
+    {
+        sqlite3_bind_int64(statement, sqlite3_bind_parameter_index(statement, name), value);
+    }
+    QByteArray text(int column) const
+    {
+        return QByteArray::fromRawData(
+            reinterpret_cast<const char *>(sqlite3_column_text(statement, column)),
+            sqlite3_column_bytes(statement, column));
+    }
+
+private:
+    sqlite3_stmt *statement = nullptr;
+};
+
+QString errorOf(sqlite3 *db)
+{
+    return QString::fromUtf8(sqlite3_errmsg(db));
 }
 
-QVariant nullable(const QString &text)
+// SQLITE_BUSY and SQLITE_LOCKED: another connection holds the lock.
+bool isBusy(sqlite3 *db)
 {
-    return text.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(text);
+    const int code = sqlite3_errcode(db) & 0xff;
+    return code == SQLITE_BUSY || code == SQLITE_LOCKED;
 }
 
-Origin originNamed(const QString &name)
+template <typename Statements>
+bool execAll(sqlite3 *db, const Statements &statements, QString &error)
+{
+    for (const char *statement : statements)
+        if (sqlite3_exec(db, statement, nullptr, nullptr, nullptr) != SQLITE_OK) {
+            error = errorOf(db);
+            return false;
+        }
+    return true;
+}
+
+void rollBack(sqlite3 *db)
+{
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+// The first column of a statement's first row.
+std::optional<QString> firstValue(sqlite3 *db, const char *sql, QString &error)
+{
+    const Statement statement(db, sql);
+    if (!statement || sqlite3_step(*statement) != SQLITE_ROW) {
+        error = errorOf(db);
+        return std::nullopt;
+    }
+    return QString::fromUtf8(statement.text(0));
+}
+
+std::optional<qint64> rowCount(sqlite3 *db, QString &error)
+{
+    const std::optional<QString> rows = firstValue(db, "SELECT count(*) FROM flux", error);
+    return rows ? std::optional<qint64>(rows->toLongLong()) : std::nullopt;
+}
+
+// Never through a link, even one planted after the file was looked at.
+bool openFile(const QString &path, int flags, sqlite3 *&db, QString &error)
+{
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags | SQLITE_OPEN_NOFOLLOW,
+                        nullptr) == SQLITE_OK) {
+        sqlite3_busy_timeout(db, BusyTimeoutMs);
+        return true;
+    }
+    error = db ? errorOf(db) : QString("out of memory");
+    sqlite3_close(db);
+    db = nullptr;
+    return false;
+}
+
+Origin originNamed(const QByteArray &name)
 {
     for (const Origin origin : {Origin::Json, Origin::FluxTable})
-        if (name == QLatin1String(OriginName(origin)))
+        if (name == OriginName(origin))
             return origin;
     return Origin::Text;
+}
+
+// The few station names and quality flags of an archive, each made a QString
+// once and then shared by every value that carries it.
+QString interned(QList<std::pair<QByteArray, QString>> &known, const QByteArray &text)
+{
+    for (const auto &[bytes, string] : known)
+        if (bytes == text)
+            return string;
+    QString string = QString::fromUtf8(text);
+    if (known.size() < InternedTexts)
+        known.append({QByteArray(text.constData(), text.size()), string});
+    return string;
 }
 
 std::optional<qint64> secondsOf(const QString &timeUtc)
@@ -77,6 +181,24 @@ std::optional<qint64> secondsOf(const QString &timeUtc)
     if (!time.isValid())
         return std::nullopt;
     return time.toSecsSinceEpoch();
+}
+
+// The values come a frequency at a time, each in time order as the index holds
+// them, so that SQLite never sorts; merged here into one time order.
+void mergeFrequencies(QList<StoredValue> &values)
+{
+    const auto before = [](const StoredValue &a, const StoredValue &b) {
+        return std::tie(a.timeS, a.station, a.mhz) < std::tie(b.timeS, b.station, b.mhz);
+    };
+    for (auto run = values.begin(); run != values.end();) {
+        const int mhz = run->mhz;
+        const auto end =
+            std::find_if(run, values.end(), [mhz](const StoredValue &v) { return v.mhz != mhz; });
+        if (!std::is_sorted(run, end, before)) // names that SQLite orders otherwise than Qt
+            std::sort(run, end, before);
+        std::inplace_merge(values.begin(), run, end, before);
+        run = end;
+    }
 }
 
 // Whether the file's first bytes are those of an SQLite database; an empty file
@@ -96,25 +218,63 @@ bool looksLikeSqlite(const QString &path, QString &error)
     return true;
 }
 
-// SQLITE_BUSY and SQLITE_LOCKED: another connection holds the lock.
-bool isBusy(const QSqlError &error)
+// Whether every page is checked before the archive is used: before it is written,
+// so that a damaged file is left as it is; a read meets a damaged page itself.
+enum class Check { EveryPage, Header };
+
+// Why an SQLite file is not an archive this Corvaline may use, or nothing.
+QString refusal(sqlite3 *db, Check check)
 {
-    return error.nativeErrorCode() == "5" || error.nativeErrorCode() == "6";
+    QString error;
+    const std::optional<QString> pages =
+        check == Check::EveryPage ? firstValue(db, "PRAGMA quick_check", error) : QString("ok");
+    if (!pages)
+        return "it is damaged or not an SQLite database: " + error;
+    if (*pages != "ok")
+        return "it is damaged: " + *pages;
+    const std::optional<QString> application = firstValue(db, "PRAGMA application_id", error);
+    const std::optional<QString> version = firstValue(db, "PRAGMA user_version", error);
+    const std::optional<QString> tables =
+        firstValue(db, "SELECT count(*) FROM sqlite_schema", error);
+    if (!application || !version || !tables)
+        return "it cannot be read: " + error;
+    if (tables->toLongLong() > 0 && application->toInt() != ApplicationId)
+        return "it is not a Corvaline archive";
+    if (version->toInt() > SchemaVersion)
+        return QString("it was written by a newer Corvaline (archive version %1; this one "
+                       "reads version %2)")
+            .arg(*version)
+            .arg(SchemaVersion);
+    return {};
 }
 
-template <typename Statements>
-bool execAll(QSqlQuery &query, const Statements &statements, QString &error)
+// Looks at an existing file through a read-only connection, so that a file that
+// is refused is left byte for byte as it was.
+bool inspect(const QString &path, Check check, QString &error)
 {
-    for (const char *statement : statements)
-        if (!query.exec(QString::fromLatin1(statement))) {
-            error = sqlError(query.lastError());
-            return false;
-        }
-    return true;
+    struct stat status = {};
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
+        return true; // a new archive
+    if (S_ISLNK(status.st_mode)) {
+        error = "it is a link; an archive is never opened through one";
+        return false;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        error = "it is not a regular file";
+        return false;
+    }
+    if (!looksLikeSqlite(path, error) || status.st_size == 0)
+        return error.isEmpty();
+    sqlite3 *db = nullptr;
+    if (!openFile(path, SQLITE_OPEN_READONLY, db, error)) {
+        error = "it is damaged or not an SQLite database: " + error;
+        return false;
+    }
+    error = refusal(db, check);
+    sqlite3_close(db);
+    return error.isEmpty();
 }
 } // namespace
-
-Archive::Archive() : connection(QUuid::createUuid().toString()) {}
 
 Archive::~Archive()
 {
@@ -144,80 +304,16 @@ bool Archive::MakeDefaultFolder(QString &error)
 
 void Archive::close()
 {
-    if (QSqlDatabase::contains(connection)) {
-        QSqlDatabase::database(connection, false).close();
-        QSqlDatabase::removeDatabase(connection);
-    }
-}
-
-// Reads the archive version through a read-only connection, so that a file that
-// is refused is left byte for byte as it was.
-bool Archive::inspect(const QString &path, int &version, QString &error)
-{
-    version = 0;
-    struct stat status = {};
-    if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
-        return true; // a new archive
-    if (S_ISLNK(status.st_mode)) {
-        error = "it is a link; an archive is never opened through one";
-        return false;
-    }
-    if (!S_ISREG(status.st_mode)) {
-        error = "it is not a regular file";
-        return false;
-    }
-    if (!looksLikeSqlite(path, error) || status.st_size == 0)
-        return error.isEmpty();
-    const QString name = connection + "-inspect";
-    bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
-        db.setDatabaseName(path);
-        db.setConnectOptions("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=" +
-                             QString::number(BusyTimeoutMs));
-        QSqlQuery query(db);
-        int application = 0;
-        qsizetype tables = 0;
-        if (!db.open() || !query.exec("PRAGMA quick_check") || !query.next())
-            error = "it is damaged or not an SQLite database: " +
-                    sqlError(db.isOpen() ? query.lastError() : db.lastError());
-        else if (query.value(0).toString() != "ok")
-            error = "it is damaged: " + query.value(0).toString();
-        else if (!query.exec("PRAGMA application_id") || !query.next() ||
-                 !((application = query.value(0).toInt()), true) ||
-                 !query.exec("PRAGMA user_version") || !query.next() ||
-                 !((version = query.value(0).toInt()), true) ||
-                 !query.exec("SELECT count(*) FROM sqlite_schema") || !query.next())
-            error = "it cannot be read: " + sqlError(query.lastError());
-        else if ((tables = query.value(0).toLongLong()) > 0 && application != ApplicationId)
-            error = "it is not a Corvaline archive";
-        else if (version > SchemaVersion)
-            error = QString("it was written by a newer Corvaline (archive version %1; this one "
-                            "reads version %2)")
-                        .arg(version)
-                        .arg(SchemaVersion);
-        else
-            ok = true;
-        query.finish();
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
-    return ok;
+    sqlite3_close(db);
+    db = nullptr;
 }
 
 bool Archive::open(const QString &path, QString &error)
 {
     close();
-    int version = 0;
-    if (!inspect(path, version, error)) {
+    if (!inspect(path, Check::EveryPage, error) ||
+        !openFile(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, db, error)) {
         error = path + ": " + error;
-        return false;
-    }
-    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", connection);
-    db.setDatabaseName(path);
-    db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=" + QString::number(BusyTimeoutMs));
-    if (!db.open()) {
-        error = path + ": " + sqlError(db.lastError());
         return false;
     }
     // Switching a new file to WAL needs the file to itself: another archiver that
@@ -243,74 +339,99 @@ bool Archive::openChosen(const QString &path, QString &error)
     return MakeDefaultFolder(error) && open(DefaultPath(), error);
 }
 
+bool Archive::openToRead(const QString &path, QString &error)
+{
+    close();
+    const QString file = path.isEmpty() ? DefaultPath() : path;
+    QFileInfo info(file);
+    if (!info.isSymLink() && (!info.exists() || (info.isFile() && info.size() == 0))) {
+        error = file + ": there is no archive yet; corvaline-report --archive or --import fills it";
+        return false;
+    }
+    if (!inspect(file, Check::Header, error) || !openFile(file, SQLITE_OPEN_READONLY, db, error)) {
+        error = file + ": " + error;
+        return false;
+    }
+    return true;
+}
+
 // WAL lets readers go on while a product is stored; the schema is made once,
 // under the write lock, however many archivers start together.
 bool Archive::prepare(QString &error)
 {
-    QSqlQuery query(QSqlDatabase::database(connection));
     busy = false;
-    if (!execAll(query, Pragmas, error) || !execAll(query, Begin, error)) {
-        busy = isBusy(query.lastError());
+    if (!execAll(db, Pragmas, error) || !execAll(db, Begin, error)) {
+        busy = isBusy(db);
         return false;
     }
-    bool ok = execAll(query, Schema, error) &&
-              query.exec(QString("PRAGMA application_id = %1").arg(ApplicationId)) &&
-              query.exec(QString("PRAGMA user_version = %1").arg(SchemaVersion));
-    if (ok && error.isEmpty())
-        return execAll(query, Commit, error);
-    busy = isBusy(query.lastError());
-    if (error.isEmpty())
-        error = sqlError(query.lastError());
-    query.exec("ROLLBACK");
+    const QByteArray marks = QString("PRAGMA application_id = %1; PRAGMA user_version = %2")
+                                 .arg(ApplicationId)
+                                 .arg(SchemaVersion)
+                                 .toLatin1();
+    const char *const markStatements[] = {marks.constData()};
+    if (execAll(db, Schema, error) && execAll(db, markStatements, error) &&
+        execAll(db, Commit, error))
+        return true;
+    busy = isBusy(db);
+    rollBack(db);
     return false;
 }
 
 bool Archive::store(const QList<Observation> &observations, StoreCounts &counts, QString &error)
 {
     counts = StoreCounts();
-    QSqlDatabase db = QSqlDatabase::database(connection, false);
-    QSqlQuery query(db);
-    if (!execAll(query, Begin, error))
+    if (!execAll(db, Begin, error))
         return false;
-    QSqlQuery upsert(db);
-    const auto rowCount = [&query]() -> qsizetype {
-        return query.exec("SELECT count(*) FROM flux") && query.next() ? query.value(0).toLongLong()
-                                                                       : -1;
-    };
-    const qsizetype before = rowCount();
-    bool ok = before >= 0 && upsert.prepare(QString::fromLatin1(Upsert));
+    const std::optional<qint64> before = rowCount(db, error);
     qsizetype written = 0, changed = 0;
-    for (const Observation &observation : observations) {
-        const std::optional<qint64> time = secondsOf(observation.timeUtc);
-        counts.undated += time ? 0 : 1;
-        for (const ObservedFlux &flux : observation.fluxes) {
+    bool ok = before.has_value();
+    {
+        const Statement upsert(db, Upsert);
+        ok = ok && upsert;
+        for (const Observation &observation : observations) {
+            const std::optional<qint64> time = secondsOf(observation.timeUtc);
+            counts.undated += time ? 0 : 1;
             if (!ok || !time)
-                break;
-            upsert.addBindValue(observation.station);
-            upsert.addBindValue(*time);
-            upsert.addBindValue(flux.mhz);
-            upsert.addBindValue(QString::fromLatin1(SeriesName(observation.series)));
-            upsert.addBindValue(flux.sfu ? QVariant(*flux.sfu)
-                                         : QVariant(QMetaType(QMetaType::Double)));
-            upsert.addBindValue(nullable(flux.quality));
-            upsert.addBindValue(QString::fromLatin1(OriginName(observation.origin)));
-            upsert.addBindValue(observation.timeText.isNull() ? QString("") : observation.timeText);
-            ok = upsert.exec();
-            changed += ok ? upsert.numRowsAffected() : 0;
-            ++written;
+                continue;
+            const QByteArray station = observation.station.toUtf8();
+            const QByteArray timeText = observation.timeText.toUtf8();
+            for (const ObservedFlux &flux : observation.fluxes) {
+                const QByteArray quality = flux.quality.toUtf8();
+                upsert.bindText(1, station);
+                sqlite3_bind_int64(*upsert, 2, *time);
+                sqlite3_bind_int(*upsert, 3, flux.mhz);
+                upsert.bindText(4, SeriesName(observation.series));
+                if (flux.sfu)
+                    sqlite3_bind_double(*upsert, 5, *flux.sfu);
+                else
+                    sqlite3_bind_null(*upsert, 5);
+                if (quality.isEmpty())
+                    sqlite3_bind_null(*upsert, 6);
+                else
+                    upsert.bindText(6, quality);
+                upsert.bindText(7, OriginName(observation.origin));
+                upsert.bindText(8, timeText);
+                ok = sqlite3_step(*upsert) == SQLITE_DONE;
+                if (!ok) {
+                    error = errorOf(db);
+                    break;
+                }
+                changed += sqlite3_changes(db);
+                ++written;
+                sqlite3_reset(*upsert);
+            }
         }
+        if (!ok && error.isEmpty())
+            error = errorOf(db);
     }
-    const qsizetype after = ok ? rowCount() : -1;
-    if (ok && after >= 0 && execAll(query, Commit, error)) {
-        counts.added = after - before;
+    const std::optional<qint64> after = ok ? rowCount(db, error) : std::nullopt;
+    if (after && execAll(db, Commit, error)) {
+        counts.added = *after - *before;
         counts.revised = changed - counts.added;
         counts.unchanged = written - changed;
         return true;
     }
-    if (error.isEmpty())
-        error = sqlError(upsert.lastError().isValid() ? upsert.lastError() : query.lastError());
-    upsert.finish();
-    query.exec("ROLLBACK");
+    rollBack(db);
     return false;
 }
 
@@ -324,32 +445,35 @@ bool Archive::select(const Selection &selection, QList<StoredValue> &values, QSt
         frequencies << QString::number(mhz);
     if (!frequencies.isEmpty())
         filter += " AND mhz IN (" + frequencies.join(',') + ')';
-    QSqlQuery query(QSqlDatabase::database(connection, false));
-    query.setForwardOnly(true);
-    if (!query.prepare(QString::fromLatin1(Selected).arg(filter))) {
-        error = sqlError(query.lastError());
+    const Statement query(db, QString::fromLatin1(Selected).arg(filter).toUtf8());
+    if (!query) {
+        error = errorOf(db);
         return false;
     }
-    query.bindValue(":series", QString::fromLatin1(SeriesName(selection.series)));
-    query.bindValue(":from", selection.from.toSecsSinceEpoch());
-    query.bindValue(":to", selection.to.toSecsSinceEpoch());
-    query.bindValue(":near", SameMeasurementS);
+    const QByteArray station = selection.station.toUtf8();
+    query.bindText(sqlite3_bind_parameter_index(*query, ":series"), SeriesName(selection.series));
+    query.bindInteger(":from", selection.from.toSecsSinceEpoch());
+    query.bindInteger(":to", selection.to.toSecsSinceEpoch());
+    query.bindInteger(":near", SameMeasurementS);
     if (!selection.station.isEmpty())
-        query.bindValue(":station", selection.station);
-    if (!query.exec()) {
-        error = sqlError(query.lastError());
-        return false;
-    }
-    while (query.next()) {
+        query.bindText(sqlite3_bind_parameter_index(*query, ":station"), station);
+    QList<std::pair<QByteArray, QString>> stations, qualities;
+    int step = SQLITE_ROW;
+    while ((step = sqlite3_step(*query)) == SQLITE_ROW) {
         StoredValue value;
-        value.station = query.value(0).toString();
-        value.timeS = query.value(1).toLongLong();
-        value.mhz = query.value(2).toInt();
-        if (!query.value(3).isNull())
-            value.sfu = query.value(3).toDouble();
-        value.quality = query.value(4).toString();
-        value.origin = originNamed(query.value(5).toString());
+        value.station = interned(stations, query.text(0));
+        value.timeS = sqlite3_column_int64(*query, 1);
+        value.mhz = sqlite3_column_int(*query, 2);
+        if (sqlite3_column_type(*query, 3) != SQLITE_NULL)
+            value.sfu = sqlite3_column_double(*query, 3);
+        value.quality = interned(qualities, query.text(4));
+        value.origin = originNamed(query.text(5));
         values << value;
     }
+    if (step != SQLITE_DONE) {
+        error = errorOf(db);
+        return false;
+    }
+    mergeFrequencies(values);
     return true;
 }

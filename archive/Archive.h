@@ -8,6 +8,8 @@
 #include <QString>
 #include <optional>
 
+struct sqlite3;
+
 // How a product changed the archive: values it added, values it revised (flux,
 // quality or origin differing from what was stored), values already stored as
 // they are, and observations left out for want of a date.
@@ -26,6 +28,7 @@ struct StoredValue
     QString quality;
     Origin origin = Origin::Text;
 };
+Q_DECLARE_TYPEINFO(StoredValue, Q_RELOCATABLE_TYPE);
 
 // Which stored values to read back: a series, both ends of the period included,
 // one station (any spelling, any case) or all, and the frequencies wanted (all
@@ -46,7 +49,7 @@ struct Selection
 class Archive
 {
 public:
-    Archive();
+    Archive() = default;
     ~Archive();
     Archive(const Archive &) = delete;
     Archive &operator=(const Archive &) = delete;
@@ -64,6 +67,11 @@ public:
     // Opens `path`, or when it is empty the default archive, its folder made first.
     bool openChosen(const QString &path, QString &error);
 
+    // Opens an existing archive to read it, `path` or when it is empty the default
+    // one, without writing to it. Refused as open() refuses, but pages are checked
+    // only as they are read.
+    bool openToRead(const QString &path, QString &error);
+
     // Stores a product's observations in one transaction: all of them or none.
     bool store(const QList<Observation> &observations, StoreCounts &counts, QString &error);
 
@@ -71,10 +79,9 @@ public:
     bool select(const Selection &selection, QList<StoredValue> &values, QString &error);
 
 private:
-    bool inspect(const QString &path, int &version, QString &error);
     bool prepare(QString &error);
     void close();
 
-    QString connection;
+    sqlite3 *db = nullptr;
     bool busy = false; // the last prepare() failed for a lock that another holds
 };

@@ -10,6 +10,7 @@
 #include <QMap>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 bool isStationFrequency(int mhz)
@@ -115,33 +116,46 @@ QList<HistoryRow> HistorySeries(const QList<StoredValue> &values, const QList<in
 
 QList<DailyRow> DailyMedians(const QList<HistoryRow> &rows)
 {
+    const auto earlier = [](const HistoryRow &a, const HistoryRow &b) { return a.timeS < b.timeS; };
+    if (!std::is_sorted(rows.begin(), rows.end(), earlier)) {
+        QList<HistoryRow> sorted = rows;
+        std::stable_sort(sorted.begin(), sorted.end(), earlier);
+        return DailyMedians(sorted);
+    }
     struct Day
     {
         QList<double> values;
         bool observed = false, estimated = false;
     };
-    QMap<std::tuple<QString, qint64, int>, Day> days;
+    // In time order one day's figures come together: a day at a time, its
+    // stations and frequencies in order.
+    QMap<std::pair<QString, int>, Day> days;
+    qint64 current = 0;
+    QList<DailyRow> daily;
+    const auto takeMedians = [&days, &current, &daily] {
+        for (auto it = days.cbegin(); it != days.cend(); ++it) {
+            const Day &day = it.value();
+            daily << DailyRow{it.key().first,
+                              QDate(1970, 1, 1).addDays(current),
+                              it.key().second,
+                              Median(day.values),
+                              day.values.size(),
+                              day.observed && day.estimated ? "mixed"
+                              : day.observed                ? "observed"
+                                                            : "estimated"};
+        }
+        days.clear();
+    };
     for (const HistoryRow &row : rows) {
-        Day &day = days[{row.station, row.timeS / 86400 - (row.timeS % 86400 < 0), row.mhz}];
+        const qint64 dayNumber = row.timeS / 86400 - (row.timeS % 86400 < 0);
+        if (dayNumber != current)
+            takeMedians();
+        current = dayNumber;
+        Day &day = days[{row.station, row.mhz}];
         day.values << row.sfu;
         (row.observed ? day.observed : day.estimated) = true;
     }
-    QList<DailyRow> daily;
-    for (auto it = days.cbegin(); it != days.cend(); ++it) {
-        const auto &[station, dayNumber, mhz] = it.key();
-        const Day &day = it.value();
-        daily << DailyRow{station,
-                          QDate(1970, 1, 1).addDays(dayNumber),
-                          mhz,
-                          Median(day.values),
-                          day.values.size(),
-                          day.observed && day.estimated ? "mixed"
-                          : day.observed                ? "observed"
-                                                        : "estimated"};
-    }
-    std::stable_sort(daily.begin(), daily.end(), [](const DailyRow &a, const DailyRow &b) {
-        return std::tie(a.day, a.station, a.mhz) < std::tie(b.day, b.station, b.mhz);
-    });
+    takeMedians();
     return daily;
 }
 
@@ -182,7 +196,7 @@ bool ReadHistory(const HistoryOptions &options, const HistoryRequest &request,
 {
     Archive archive;
     QList<StoredValue> values;
-    if (!archive.openChosen(options.database, error)) {
+    if (!archive.openToRead(options.database, error)) {
         error = "cannot open the archive " + error;
         return false;
     }
@@ -194,7 +208,26 @@ bool ReadHistory(const HistoryOptions &options, const HistoryRequest &request,
     return true;
 }
 
+// Written by hand: Qt's date formatting costs more than the rest of a long
+// history's output. Years outside 0 to 9999 are left to Qt.
+QString IsoDay(QDate day)
+{
+    if (!day.isValid() || day.year() < 0 || day.year() > 9999)
+        return day.toString(Qt::ISODate);
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", day.year(), day.month(), day.day());
+    return QString::fromLatin1(text);
+}
+
 QString IsoUtc(qint64 timeS)
 {
-    return QDateTime::fromSecsSinceEpoch(timeS, Qt::UTC).toString("yyyy-MM-ddTHH:mm:ss") + 'Z';
+    const qint64 days = timeS / 86400 - (timeS % 86400 < 0);
+    const QDate day = QDate(1970, 1, 1).addDays(days);
+    if (!day.isValid() || day.year() < 0 || day.year() > 9999)
+        return QDateTime::fromSecsSinceEpoch(timeS, Qt::UTC).toString("yyyy-MM-ddTHH:mm:ss") + 'Z';
+    const qint64 second = timeS - days * 86400;
+    char text[16];
+    std::snprintf(text, sizeof text, "T%02d:%02d:%02dZ", int(second / 3600), int(second / 60 % 60),
+                  int(second % 60));
+    return IsoDay(day) + QLatin1String(text);
 }

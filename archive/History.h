@@ -19,6 +19,7 @@ struct HistoryRow
     QString quality;
     Origin origin = Origin::Text;
 };
+Q_DECLARE_TYPEINFO(HistoryRow, Q_RELOCATABLE_TYPE);
 
 // One station's figures of a UTC day at a frequency: their median and how many.
 struct DailyRow
@@ -30,6 +31,7 @@ struct DailyRow
     qsizetype count = 0;
     QString source; // "observed", "estimated", or "mixed"
 };
+Q_DECLARE_TYPEINFO(DailyRow, Q_RELOCATABLE_TYPE);
 
 // The frequencies whose values the series at `mhz` need: the chosen ones and the
 // anchors of those no station observes.
@@ -69,3 +71,5 @@ bool ReadHistory(const HistoryOptions &options, const HistoryRequest &request,
 
 // ISO 8601 UTC of seconds since 1970: "2024-10-14T04:00:00Z".
 QString IsoUtc(qint64 timeS);
+// ISO 8601 of a date: "2024-10-14".
+QString IsoDay(QDate day);

@@ -7,6 +7,7 @@
 #include "report/ReportModes.h"
 
 #include <QDateTime>
+#include <cmath>
 
 namespace {
 bool openArchive(const ModeContext &c, Archive &archive)
@@ -56,6 +57,9 @@ bool storeAll(const ModeContext &c, Archive &archive, const QList<Observation> &
 
 QString figure(double sfu)
 {
+    // Whole figures, nearly all of them, the short way.
+    if (sfu == std::trunc(sfu) && std::abs(sfu) < 1e12 && !std::signbit(sfu))
+        return QString::number(qint64(sfu));
     return QString::number(sfu, 'g', 12);
 }
 
@@ -118,7 +122,7 @@ QString dailyText(const QList<DailyRow> &rows, ReportFormat format)
     if (format == ReportFormat::Csv)
         lines << "station,date,mhz,sfu,count,source";
     for (const DailyRow &row : rows) {
-        const QString day = row.day.toString(Qt::ISODate);
+        const QString day = IsoDay(row.day);
         if (format == ReportFormat::Table)
             lines << QString("%1 %2 %3 %4 %5  %6")
                          .arg(row.station.leftJustified(14), day.leftJustified(10))

@@ -11,7 +11,6 @@
 #include <QBuffer>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QRegularExpression>
 
 namespace {
 constexpr int Slot2800 = 5;
@@ -151,11 +150,16 @@ QString table(const Entry &e)
 // apostrophe; a number is left as it is.
 QString CsvField(const QString &text)
 {
-    bool number = false;
-    text.toDouble(&number);
-    const bool formula = !number && !text.isEmpty() && QString("=+-@\t\r").contains(text.front());
+    const auto isNumber = [&text] {
+        bool number = false;
+        text.toDouble(&number);
+        return number;
+    };
+    const bool formula =
+        !text.isEmpty() && QString("=+-@\t\r").contains(text.front()) && !isNumber();
     const QString field = formula ? '\'' + text : text;
-    if (!field.contains(QRegularExpression("[\",\\r\\n]")))
+    const auto quoted = [](QChar c) { return c == '"' || c == ',' || c == '\r' || c == '\n'; };
+    if (std::none_of(field.begin(), field.end(), quoted))
         return field;
     return '"' + QString(field).replace('"', "\"\"") + '"';
 }

@@ -4,11 +4,11 @@
 # for each argument (test, bench, package) what that work needs as well.
 set -euo pipefail
 
-packages=(cmake make g++ qt6-base-dev libqt6sql6-sqlite qt6-charts-dev libqt6opengl6-dev qt6-svg-dev libmosquitto-dev pkgconf libgl-dev libssl3 openssl fonts-dejavu-core)
+packages=(cmake make g++ qt6-base-dev libsqlite3-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev libmosquitto-dev pkgconf libgl-dev libssl3 openssl fonts-dejavu-core)
 for need in "$@"; do
     case "$need" in
     test) packages+=(clang-14 libclang-rt-14-dev clang-format qt6-tools-dev qt6-l10n-tools mosquitto) ;;
-    bench) packages+=(libbenchmark-dev libsqlite3-dev time) ;;
+    bench) packages+=(libbenchmark-dev time) ;;
     package) packages+=(dpkg-dev file desktop-file-utils appstream lintian) ;;
     esac
 done

@@ -11,12 +11,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
 #include <csignal>
+#include <sqlite3.h>
 
 namespace {
 const QString DataDir = CORVALINE_SOURCE_DIR "/tests/data/";
@@ -118,6 +117,37 @@ const PlotRun Plots[] = {
 };
 // clang-format on
 
+// A connection of the test's own, closed when it goes.
+struct Connection
+{
+    explicit Connection(const QString &path)
+    {
+        sqlite3_open(QFile::encodeName(path).constData(), &db);
+    }
+    ~Connection() { sqlite3_close(db); }
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    bool exec(const char *sql) const
+    {
+        return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+    // The first column of the first row, or an empty text.
+    QString first(const char *sql) const
+    {
+        sqlite3_stmt *statement = nullptr;
+        QString value;
+        if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK &&
+            sqlite3_step(statement) == SQLITE_ROW)
+            value = QString::fromUtf8(
+                reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
+        sqlite3_finalize(statement);
+        return value;
+    }
+
+    sqlite3 *db = nullptr;
+};
+
 // An archive that another program made, one from a newer Corvaline, or one
 // whose pages were overwritten after its header.
 bool makeDatabase(const QString &path, const QByteArray &kind, const QString &source)
@@ -133,18 +163,10 @@ bool makeDatabase(const QString &path, const QByteArray &kind, const QString &so
         return bytes.size() > 8192 &&
                WriteFile(path, bytes.replace(4096, 4096, QByteArray(4096, 'x')));
     }
-    bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "make");
-        db.setDatabaseName(path);
-        QSqlQuery query(db);
-        ok = db.open() && query.exec("CREATE TABLE notes (text TEXT)") &&
-             (kind == "<foreign>" || (query.exec("PRAGMA application_id = 1131377270") &&
-                                      query.exec("PRAGMA user_version = 9")));
-        db.close();
-    }
-    QSqlDatabase::removeDatabase("make");
-    return ok;
+    const Connection db(path);
+    return db.exec("CREATE TABLE notes (text TEXT)") &&
+           (kind == "<foreign>" ||
+            (db.exec("PRAGMA application_id = 1131377270") && db.exec("PRAGMA user_version = 9")));
 }
 
 // A flux table of `lines` measurements ten minutes apart from 1990 on.
@@ -185,18 +207,10 @@ class ArchiveTest : public QObject
 
     static QString archiveCount(const QString &path)
     {
-        QString result;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "count");
-            db.setDatabaseName(path);
-            QSqlQuery query(db);
-            if (db.open() && query.exec("PRAGMA integrity_check") && query.next())
-                result = query.value(0).toString();
-            if (query.exec("SELECT count(*) FROM flux") && query.next())
-                result += ' ' + query.value(0).toString();
-            db.close();
-        }
-        QSqlDatabase::removeDatabase("count");
+        const Connection db(path);
+        QString result = db.first("PRAGMA integrity_check");
+        if (const QString rows = db.first("SELECT count(*) FROM flux"); !rows.isEmpty())
+            result += ' ' + rows;
         return result;
     }
 
@@ -243,6 +257,26 @@ private Q_SLOTS:
         QVERIFY2(row.message ? err.contains(expand(row.message)) : err.isEmpty(), qPrintable(err));
         if (!row.database.isNull())
             QCOMPARE(ReadFile(database), before);
+    }
+
+    // Reading never writes: no archive is made where there is none, and one that
+    // is read is left byte for byte as it was.
+    void readingWritesNothing()
+    {
+        const QString database = dir.filePath("archive.sqlite");
+        const auto [missing, none, why] = report("--history --database " + database);
+        QCOMPARE(missing, 1);
+        QVERIFY2(why.contains(database + ": there is no archive yet"), qPrintable(why));
+        QVERIFY(!QFileInfo::exists(database));
+        QVERIFY(WriteFile(dir.filePath("a"), Flux));
+        QCOMPARE(std::get<0>(report("--import --database " + database + ' ' + dir.filePath("a"))),
+                 0);
+        const QByteArray before = ReadFile(database);
+        const auto [status, out, err] =
+            report("--history --daily --mhz 2800 --from 2004-01-01 --database " + database);
+        QCOMPARE(status, 0);
+        QVERIFY(out.contains("Penticton      2004-11-12    2800       96.3      3  observed"));
+        QCOMPARE(ReadFile(database), before);
     }
 
     // Without --database the archive is $XDG_DATA_HOME/corvaline/archive.sqlite, in a
@@ -312,16 +346,12 @@ private Q_SLOTS:
         QVERIFY(WriteFile(dir.filePath("a"), Flux) && WriteFile(database, ""));
         QProcess *import = nullptr;
         {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "lock");
-            db.setDatabaseName(database);
-            QSqlQuery query(db);
-            QVERIFY(db.open() && query.exec("BEGIN IMMEDIATE"));
+            const Connection db(database);
+            QVERIFY(db.exec("BEGIN IMMEDIATE"));
             import = startImport(dir.filePath("a"));
             QThread::msleep(500);
-            QVERIFY(import->state() != QProcess::NotRunning && query.exec("ROLLBACK"));
-            db.close();
+            QVERIFY(import->state() != QProcess::NotRunning && db.exec("ROLLBACK"));
         }
-        QSqlDatabase::removeDatabase("lock");
         QVERIFY(import->waitForFinished(30000));
         QCOMPARE(import->readAllStandardError(), "");
         QCOMPARE(archiveCount(database), "ok 21");
