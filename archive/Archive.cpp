@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QStandardPaths>
 #include <QThread>
 #include <algorithm>
@@ -18,7 +19,6 @@ constexpr int SchemaVersion = 1;
 constexpr int ApplicationId = 0x436f7276; // "Corv"
 constexpr int BusyTimeoutMs = 30000;
 constexpr qint64 SameMeasurementS = 3600;
-constexpr qsizetype InternedTexts = 64;
 const QByteArray SqliteMagic("SQLite format 3\0", 16);
 
 // The index by frequency holds every column the history reads, so that years of
@@ -164,15 +164,12 @@ Origin originNamed(const QByteArray &name)
 
 // The few station names and quality flags of an archive, each made a QString
 // once and then shared by every value that carries it.
-QString interned(QList<std::pair<QByteArray, QString>> &known, const QByteArray &text)
+QString interned(QHash<QByteArray, QString> &known, const QByteArray &text)
 {
-    for (const auto &[bytes, string] : known)
-        if (bytes == text)
-            return string;
-    QString string = QString::fromUtf8(text);
-    if (known.size() < InternedTexts)
-        known.append({QByteArray(text.constData(), text.size()), string});
-    return string;
+    const auto found = known.constFind(text);
+    if (found != known.constEnd())
+        return *found;
+    return *known.insert(QByteArray(text.constData(), text.size()), QString::fromUtf8(text));
 }
 
 std::optional<qint64> secondsOf(const QString &timeUtc)
@@ -199,6 +196,51 @@ void mergeFrequencies(QList<StoredValue> &values)
         std::inplace_merge(values.begin(), run, end, before);
         run = end;
     }
+}
+
+// Writes every dated value, counting those written and those that changed a row;
+// false with SQLite's reason when one cannot be written.
+bool upsertAll(sqlite3 *db, const QList<Observation> &observations, StoreCounts &counts,
+               qsizetype &written, qsizetype &changed, QString &error)
+{
+    const Statement upsert(db, Upsert);
+    if (!upsert) {
+        error = errorOf(db);
+        return false;
+    }
+    for (const Observation &observation : observations) {
+        const std::optional<qint64> time = secondsOf(observation.timeUtc);
+        counts.undated += time ? 0 : 1;
+        if (!time)
+            continue;
+        const QByteArray station = observation.station.toUtf8();
+        const QByteArray timeText = observation.timeText.toUtf8();
+        for (const ObservedFlux &flux : observation.fluxes) {
+            const QByteArray quality = flux.quality.toUtf8();
+            upsert.bindText(1, station);
+            sqlite3_bind_int64(*upsert, 2, *time);
+            sqlite3_bind_int(*upsert, 3, flux.mhz);
+            upsert.bindText(4, SeriesName(observation.series));
+            if (flux.sfu)
+                sqlite3_bind_double(*upsert, 5, *flux.sfu);
+            else
+                sqlite3_bind_null(*upsert, 5);
+            if (quality.isEmpty())
+                sqlite3_bind_null(*upsert, 6);
+            else
+                upsert.bindText(6, quality);
+            upsert.bindText(7, OriginName(observation.origin));
+            upsert.bindText(8, timeText);
+            if (sqlite3_step(*upsert) != SQLITE_DONE) {
+                error = errorOf(db);
+                return false;
+            }
+            changed += sqlite3_changes(db);
+            ++written;
+            sqlite3_reset(*upsert); // values are bound only to a statement at its start
+        }
+    }
+    return true;
 }
 
 // Whether the file's first bytes are those of an SQLite database; an empty file
@@ -274,6 +316,26 @@ bool inspect(const QString &path, Check check, QString &error)
     sqlite3_close(db);
     return error.isEmpty();
 }
+// Whether the archive is ready, or another archiver holds the lock it needs.
+enum class Prepared { Ready, Busy, Failed };
+
+// WAL lets readers go on while a product is stored; the schema is made once,
+// under the write lock, however many archivers start together.
+Prepared prepareSchema(sqlite3 *db, QString &error)
+{
+    if (!execAll(db, Pragmas, error) || !execAll(db, Begin, error))
+        return isBusy(db) ? Prepared::Busy : Prepared::Failed;
+    const QByteArray marks = QString("PRAGMA application_id = %1; PRAGMA user_version = %2")
+                                 .arg(ApplicationId)
+                                 .arg(SchemaVersion)
+                                 .toLatin1();
+    const char *const markStatements[] = {marks.constData()};
+    if (execAll(db, Schema, error) && execAll(db, markStatements, error) &&
+        execAll(db, Commit, error))
+        return Prepared::Ready;
+    rollBack(db);
+    return Prepared::Failed;
+}
 } // namespace
 
 Archive::~Archive()
@@ -320,12 +382,13 @@ bool Archive::open(const QString &path, QString &error)
     // is storing makes SQLite answer "busy" at once, without waiting.
     QElapsedTimer waited;
     waited.start();
-    while (!prepare(error) && busy && waited.elapsed() < BusyTimeoutMs) {
-        error.clear();
+    Prepared prepared = Prepared::Failed;
+    QString problem;
+    while ((prepared = prepareSchema(db, problem)) == Prepared::Busy &&
+           waited.elapsed() < BusyTimeoutMs)
         QThread::msleep(20);
-    }
-    if (!error.isEmpty()) {
-        error = path + ": " + error;
+    if (prepared != Prepared::Ready) {
+        error = path + ": " + problem;
         close();
         return false;
     }
@@ -355,77 +418,16 @@ bool Archive::openToRead(const QString &path, QString &error)
     return true;
 }
 
-// WAL lets readers go on while a product is stored; the schema is made once,
-// under the write lock, however many archivers start together.
-bool Archive::prepare(QString &error)
-{
-    busy = false;
-    if (!execAll(db, Pragmas, error) || !execAll(db, Begin, error)) {
-        busy = isBusy(db);
-        return false;
-    }
-    const QByteArray marks = QString("PRAGMA application_id = %1; PRAGMA user_version = %2")
-                                 .arg(ApplicationId)
-                                 .arg(SchemaVersion)
-                                 .toLatin1();
-    const char *const markStatements[] = {marks.constData()};
-    if (execAll(db, Schema, error) && execAll(db, markStatements, error) &&
-        execAll(db, Commit, error))
-        return true;
-    busy = isBusy(db);
-    rollBack(db);
-    return false;
-}
-
 bool Archive::store(const QList<Observation> &observations, StoreCounts &counts, QString &error)
 {
     counts = StoreCounts();
     if (!execAll(db, Begin, error))
         return false;
-    const std::optional<qint64> before = rowCount(db, error);
     qsizetype written = 0, changed = 0;
-    bool ok = before.has_value();
-    {
-        const Statement upsert(db, Upsert);
-        ok = ok && upsert;
-        for (const Observation &observation : observations) {
-            const std::optional<qint64> time = secondsOf(observation.timeUtc);
-            counts.undated += time ? 0 : 1;
-            if (!ok || !time)
-                continue;
-            const QByteArray station = observation.station.toUtf8();
-            const QByteArray timeText = observation.timeText.toUtf8();
-            for (const ObservedFlux &flux : observation.fluxes) {
-                const QByteArray quality = flux.quality.toUtf8();
-                upsert.bindText(1, station);
-                sqlite3_bind_int64(*upsert, 2, *time);
-                sqlite3_bind_int(*upsert, 3, flux.mhz);
-                upsert.bindText(4, SeriesName(observation.series));
-                if (flux.sfu)
-                    sqlite3_bind_double(*upsert, 5, *flux.sfu);
-                else
-                    sqlite3_bind_null(*upsert, 5);
-                if (quality.isEmpty())
-                    sqlite3_bind_null(*upsert, 6);
-                else
-                    upsert.bindText(6, quality);
-                upsert.bindText(7, OriginName(observation.origin));
-                upsert.bindText(8, timeText);
-                ok = sqlite3_step(*upsert) == SQLITE_DONE;
-                if (!ok) {
-                    error = errorOf(db);
-                    break;
-                }
-                changed += sqlite3_changes(db);
-                ++written;
-                sqlite3_reset(*upsert);
-            }
-        }
-        if (!ok && error.isEmpty())
-            error = errorOf(db);
-    }
-    const std::optional<qint64> after = ok ? rowCount(db, error) : std::nullopt;
-    if (after && execAll(db, Commit, error)) {
+    std::optional<qint64> before, after;
+    if ((before = rowCount(db, error)) &&
+        upsertAll(db, observations, counts, written, changed, error) &&
+        (after = rowCount(db, error)) && execAll(db, Commit, error)) {
         counts.added = *after - *before;
         counts.revised = changed - counts.added;
         counts.unchanged = written - changed;
@@ -457,7 +459,7 @@ bool Archive::select(const Selection &selection, QList<StoredValue> &values, QSt
     query.bindInteger(":near", SameMeasurementS);
     if (!selection.station.isEmpty())
         query.bindText(sqlite3_bind_parameter_index(*query, ":station"), station);
-    QList<std::pair<QByteArray, QString>> stations, qualities;
+    QHash<QByteArray, QString> stations, qualities;
     int step = SQLITE_ROW;
     while ((step = sqlite3_step(*query)) == SQLITE_ROW) {
         StoredValue value;

@@ -79,9 +79,7 @@ public:
     bool select(const Selection &selection, QList<StoredValue> &values, QString &error);
 
 private:
-    bool prepare(QString &error);
     void close();
 
     sqlite3 *db = nullptr;
-    bool busy = false; // the last prepare() failed for a lock that another holds
 };

@@ -31,7 +31,7 @@ QString lineName(const QString &station, int mhz)
 
 std::pair<double, double> fluxRange(const QList<PlotLine> &lines)
 {
-    double low = std::numeric_limits<double>::max(), high = 0;
+    double low = std::numeric_limits<double>::max(), high = std::numeric_limits<double>::lowest();
     for (const PlotLine &line : lines)
         for (const auto &point : line.points) {
             low = std::min(low, point.second);
@@ -132,7 +132,8 @@ bool RenderPlot(const QList<PlotLine> &lines, const QString &title, const QStrin
         scene.render(&painter, area, area);
         return painter.end();
     }
-    QImage image(PlotSize, QImage::Format_ARGB32);
+    // Opaque: the fastest format to paint on, and a PNG without an alpha channel.
+    QImage image(PlotSize, QImage::Format_RGB32);
     image.fill(Qt::white);
     {
         QPainter painter(&image);

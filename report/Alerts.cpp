@@ -38,11 +38,10 @@ std::optional<double> medianBefore(const ModeContext &c, const Observation &obse
     return Median(values);
 }
 
-std::optional<double> positive(const ModeContext &c, const QCommandLineOption &option)
+// A limit as the option check accepted it: a number above 0.
+double limitOf(const ModeContext &c, const QCommandLineOption &option)
 {
-    bool number = false;
-    const double value = c.parser.value(option).toDouble(&number);
-    return number && value > 0 && value < 1e12 ? std::optional<double>(value) : std::nullopt;
+    return c.parser.value(option).toDouble();
 }
 } // namespace
 
@@ -63,9 +62,8 @@ int CheckAlerts(const ModeContext &c, const LoadedProduct &loaded)
                              .arg(observation.station, observation.timeUtc)
                              .arg(mhz)
                              .arg(*flux.sfu, 0, 'f', 1);
-    const std::optional<double> above = positive(c, o.alertAbove);
-    if (above && *flux.sfu > *above) {
-        c.err << what << " is above " << *above << " sfu\n";
+    if (c.parser.isSet(o.alertAbove) && *flux.sfu > limitOf(c, o.alertAbove)) {
+        c.err << what << " is above " << limitOf(c, o.alertAbove) << " sfu\n";
         return 3;
     }
     if (!c.parser.isSet(o.alertRise))
@@ -77,7 +75,7 @@ int CheckAlerts(const ModeContext &c, const LoadedProduct &loaded)
         return 1;
     }
     const double rise = (*flux.sfu / *median - 1) * 100;
-    if (rise <= *positive(c, o.alertRise))
+    if (rise <= limitOf(c, o.alertRise))
         return 0;
     c.err << what << " is " << QString::number(rise, 'f', 0) << " % above its median of "
           << QString::number(*median, 'f', 1) << " sfu over the " << RiseDays << " days before\n";

@@ -57,8 +57,9 @@ bool storeAll(const ModeContext &c, Archive &archive, const QList<Observation> &
 
 QString figure(double sfu)
 {
-    // Whole figures, nearly all of them, the short way.
-    if (sfu == std::trunc(sfu) && std::abs(sfu) < 1e12 && !std::signbit(sfu))
+    // Whole figures, nearly all of them, the short way; from 10^12 on, 12 digits
+    // take an exponent.
+    if (sfu == std::trunc(sfu) && std::abs(sfu) < 1e12)
         return QString::number(qint64(sfu));
     return QString::number(sfu, 'g', 12);
 }

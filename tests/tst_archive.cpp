@@ -2,6 +2,7 @@
 // The archive: corvaline-report --import, --archive and --history against an
 // archive file of the test's own, refused files, a killed import and two
 // archivers at once.
+#include "archive/History.h"
 #include "report/ReportCommand.h"
 #include "support/Support.h"
 #include "support/Table.h"
@@ -41,6 +42,12 @@ const QByteArray Recent =
         .chopped(1) +
     "]";
 
+// Two stations at one time whose names SQLite (by UTF-8 bytes) and Qt (by UTF-16
+// units) order apart.
+const QByteArray Twins =
+    "[" + entry("X\xef\xbf\xbd", T, "610:52:Good 1415:66:Good").mid(1).chopped(1) + "," +
+    entry("X\xf0\x9f\x98\x80", T, "610:50:Good 1415:60:Good").mid(1).chopped(1) + "]";
+
 struct ArchiveRun
 {
     const char *name;
@@ -72,6 +79,8 @@ const ArchiveRun Runs[] = {
     {"a missing flux gives no figure; 2800 MHz from JSON is observed", {"--import <db> <a>"}, H + "--from 2024-10-14 --to 2024-10-15 --mhz 245,410,2800", 0, "station,time_utc,mhz,sfu,source,quality,origin\r\nPalehua,2024-10-14T04:00:00Z,2800,120,observed,burst,json\r\n", nullptr, entry("Palehua", T, R"({"frequency":245,"flux":null,"observed_quality":"Good"},{"frequency":2800,"flux":120,"observed_quality":"Uncertain \u2013 burst progress"})")},
     {"the last 30 days by default", {"--import <db> <a>"}, "--history --format csv --database <db> --mhz 245", 0, "station,time_utc,mhz,sfu,source,quality,origin\r\nLearmonth," + Now.addDays(-29).toString("yyyy-MM-ddTHH:mm:00Z") + ",245,11,observed,good,json\r\n", nullptr, Recent},
     {"details without a whole frequency are not stored; a flux of 0 is", {}, "--import <db> <a>", 0, "<a>: 2 new, 0 revised, 0 unchanged\n", nullptr, entry("Palehua", T, R"({"frequency":245,"flux":14},{"flux":5},{"frequency":"610","flux":6},{"frequency":410.5,"flux":7},{"frequency":0,"flux":8},{"frequency":610,"flux":0})")},
+    {"names ordered apart by SQLite and Qt keep each observation whole", {"--import <db> <a>"}, H + "--from 2024-10-14 --to 2024-10-14 --mhz 1296", 0, "station,time_utc,mhz,sfu,source,quality,origin\r\nX\U0001F600,2024-10-14T04:00:00Z,1296,59,estimated,,json\r\nX\uFFFD,2024-10-14T04:00:00Z,1296,64,estimated,,json\r\n", nullptr, Twins},
+    {"whole figures up to 12 digits, then an exponent", {"--import <db> <a>"}, H + "--from 2024-10-14 --to 2024-10-14 --mhz 245,410,610", 0, "...Palehua,2024-10-14T04:00:00Z,245,999999999999,observed,,json\r\nPalehua,2024-10-14T04:00:00Z,410,1e+12,observed,,json\r\nPalehua,2024-10-14T04:00:00Z,610,2.5,observed,,json\r\n", nullptr, entry("Palehua", T, "245:999999999999 410:1000000000000 610:2.5")},
     {"a flux of 0 is a value", {"--import <db> <a>"}, H + "--from 2024-10-14 --to 2024-10-14 --mhz 610", 0, "...Palehua,2024-10-14T04:00:00Z,610,0,observed,,json\r\n", nullptr, entry("Palehua", T, R"({"frequency":245,"flux":14},{"flux":5},{"frequency":"610","flux":6},{"frequency":410.5,"flux":7},{"frequency":0,"flux":8},{"frequency":610,"flux":0})")},
     {"daily medians as a table", {"--import <db> <a>"}, "--history --database <db> --daily --from 2004-11-12 --to 2004-11-12 --mhz 2800", 0, "station        day           MHz     median  count  source\nPenticton      2004-11-12    2800       96.3      3  observed\n", nullptr, Flux},
     {"an entry without a date is not stored", {}, "--import <db> <a>", 0, "<a>: 0 new, 0 revised, 0 unchanged\n", "1 observations without a date were not stored", entry("Palehua", "yesterday", "245:14:Good")},
@@ -84,6 +93,7 @@ const ArchiveRun Runs[] = {
     {"an archive of a newer Corvaline is left as it was", {}, "--import <db> <a>", 1, "", "written by a newer Corvaline (archive version 9", Flux, {}, "<newer>"},
     {"a file that is no database is left as it was", {}, "--import <db> <a>", 1, "", "not a Corvaline archive (not an SQLite database)", Flux, {}, "not SQLite at all"},
     {"a damaged archive is left as it was", {}, "--import <db> <a>", 1, "", "damaged", Flux, {}, "<damaged>"},
+    {"an archive in a folder that is not there", {}, "--import --database <dir>/missing/a.sqlite <a>", 1, "", "<dir>/missing/a.sqlite: unable to open database file", Flux},
     {"a folder where the archive should be", {}, "--import <db> <a>", 1, "", "it is not a regular file", Flux, {}, "<folder>"},
     {"an archive behind a link is refused", {}, "--import <db> <a>", 1, "", "it is a link", Flux, {}, "<link>"},
     {"a frequency out of range", {}, "--history --mhz 29", 2, "", "whole MHz from 30 to 30000"},
@@ -92,6 +102,40 @@ const ArchiveRun Runs[] = {
     {"an option of another mode", {}, "--history --json", 2, "", "--json does not go with --history"},
     {"import without files", {}, "--import", 2, "", "--import needs the files to store"},
     {"a database without --archive", {}, "--database x", 2, "", "--database goes with --archive or --alert-rise"},
+};
+// clang-format on
+
+// The product's own time text, kept beside the UTC time of each value.
+struct StoredText
+{
+    const char *name;
+    QByteArray product;
+    const char *value; // which value, as SQL
+    const char *timeText;
+};
+// clang-format off
+const StoredText StoredTexts[] = {
+    {"a text product's column: the table's date and the column's time", Real, "station = 'Penticton' AND mhz = 2800", "2025 Dec 19 1700 UTC"},
+    {"a JSON entry: its time tag", SanVito, "station = 'San Vito' AND mhz = 410", "2024-10-14T10:38:00"},
+    {"a flux-table line: its date and time fields", Flux, "time_s = 1098982800 AND series = 'observed'", "20041028 170000"},
+};
+// clang-format on
+
+// Reading an archive that is not there, or not one.
+struct Read
+{
+    const char *name;
+    QByteArray database; // as makeDatabase makes it; null for none
+    const char *message;
+};
+// clang-format off
+const Read Reads[] = {
+    {"no archive yet", {}, ": there is no archive yet; corvaline-report --archive or --import fills it"},
+    {"an empty file", "", ": there is no archive yet"},
+    {"a link to nothing", "<link>", ": it is a link"},
+    {"a folder", "<folder>", ": it is not a regular file"},
+    {"an archive of a newer Corvaline", "<newer>", ": it was written by a newer Corvaline"},
+    {"a foreign SQLite file", "<foreign>", ": it is not a Corvaline archive"},
 };
 // clang-format on
 
@@ -133,11 +177,11 @@ struct Connection
         return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
     }
     // The first column of the first row, or an empty text.
-    QString first(const char *sql) const
+    QString first(const QByteArray &sql) const
     {
         sqlite3_stmt *statement = nullptr;
         QString value;
-        if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK &&
+        if (sqlite3_prepare_v2(db, sql.constData(), -1, &statement, nullptr) == SQLITE_OK &&
             sqlite3_step(statement) == SQLITE_ROW)
             value = QString::fromUtf8(
                 reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
@@ -202,7 +246,8 @@ class ArchiveTest : public QObject
         return text.replace("--import <db>", "--import --database <db>")
             .replace("<db>", dir.filePath("archive.sqlite"))
             .replace("<a>", dir.filePath("a"))
-            .replace("<b>", dir.filePath("b"));
+            .replace("<b>", dir.filePath("b"))
+            .replace("<dir>", dir.path());
     }
 
     static QString archiveCount(const QString &path)
@@ -259,15 +304,28 @@ private Q_SLOTS:
             QCOMPARE(ReadFile(database), before);
     }
 
-    // Reading never writes: no archive is made where there is none, and one that
-    // is read is left byte for byte as it was.
+    // Reading never writes: no archive is made where there is none, a file that
+    // is none is refused and left as it was, and an archive read stays byte for
+    // byte as it was.
+    void reads_data() { AddRows(Reads); }
+    void reads()
+    {
+        const Read &row = CurrentRow(Reads);
+        const QString database = dir.filePath("archive.sqlite");
+        QVERIFY(row.database.isNull() ||
+                makeDatabase(database, row.database, dir.filePath("none")));
+        const QByteArray before = ReadFile(database);
+        const auto [status, out, err] = report("--history --database " + database);
+        QCOMPARE(status, 1);
+        QCOMPARE(out, "");
+        QVERIFY2(err.contains(database + row.message), qPrintable(err));
+        QCOMPARE(QFileInfo::exists(database), !row.database.isNull() && row.database != "<link>");
+        QCOMPARE(ReadFile(database), before);
+    }
+
     void readingWritesNothing()
     {
         const QString database = dir.filePath("archive.sqlite");
-        const auto [missing, none, why] = report("--history --database " + database);
-        QCOMPARE(missing, 1);
-        QVERIFY2(why.contains(database + ": there is no archive yet"), qPrintable(why));
-        QVERIFY(!QFileInfo::exists(database));
         QVERIFY(WriteFile(dir.filePath("a"), Flux));
         QCOMPARE(std::get<0>(report("--import --database " + database + ' ' + dir.filePath("a"))),
                  0);
@@ -277,6 +335,66 @@ private Q_SLOTS:
         QCOMPARE(status, 0);
         QVERIFY(out.contains("Penticton      2004-11-12    2800       96.3      3  observed"));
         QCOMPARE(ReadFile(database), before);
+    }
+
+    void storedTexts_data() { AddRows(StoredTexts); }
+    void storedTexts()
+    {
+        const StoredText &row = CurrentRow(StoredTexts);
+        const QString database = dir.filePath("archive.sqlite");
+        QVERIFY(WriteFile(dir.filePath("a"), row.product));
+        QCOMPARE(std::get<0>(report("--import --database " + database + ' ' + dir.filePath("a"))),
+                 0);
+        const Connection db(database);
+        QCOMPARE(db.first("SELECT time_text FROM flux WHERE " + QByteArray(row.value)),
+                 row.timeText);
+    }
+
+    // An SQLite file without tables, as an archiver stopped before its first
+    // transaction leaves it, becomes an archive.
+    void sqliteWithoutTables()
+    {
+        const QString database = dir.filePath("archive.sqlite");
+        QVERIFY(Connection(database).exec("PRAGMA journal_mode = WAL"));
+        QVERIFY(QFileInfo(database).size() > 0);
+        QVERIFY(WriteFile(dir.filePath("a"), Flux));
+        QCOMPARE(std::get<0>(report(expand("--import <db> <a>"))), 0);
+        QCOMPARE(archiveCount(database), "ok 21");
+    }
+
+    // Times and days written as Qt writes them: either side of 1970, over
+    // centuries, at every time of day, and past the year 9999.
+    void isoTimes()
+    {
+        QList<qint64> times = {0,          -1,           -86400,       -86401,
+                               1766163600, 253402300799, 253402300800, -62135596800};
+        for (qint64 t = -6'000'000'000; t < 7'000'000'000; t += 86'399'937)
+            times << t;
+        for (const qint64 t : times) {
+            const QDateTime time = QDateTime::fromSecsSinceEpoch(t, Qt::UTC);
+            QCOMPARE(IsoUtc(t), time.toString("yyyy-MM-ddTHH:mm:ss") + 'Z');
+            QCOMPARE(IsoDay(time.date()), time.date().toString("yyyy-MM-dd"));
+        }
+        QCOMPARE(IsoUtc(1766163600), "2025-12-19T17:00:00Z");
+    }
+
+    // One median per station and UTC day, days in order whatever order the rows
+    // come in, before 1970 too.
+    void dailyMedians()
+    {
+        const auto row = [](const char *station, qint64 timeS, double sfu) {
+            return HistoryRow{station, timeS, 2800, sfu, true, QString(), Origin::Json};
+        };
+        const QList<HistoryRow> rows = {row("B", 86410, 5), row("A", 86420, 7), row("A", 86399, 3),
+                                        row("A", -1, 1), row("A", 86430, 9)};
+        QStringList days;
+        for (const DailyRow &day : DailyMedians(rows))
+            days << QString("%1 %2 %3 %4")
+                        .arg(day.station, IsoDay(day.day))
+                        .arg(day.sfu)
+                        .arg(day.count);
+        QCOMPARE(days, QStringList({"A 1969-12-31 1 1", "A 1970-01-01 3 1", "A 1970-01-02 8 2",
+                                    "B 1970-01-02 5 1"}));
     }
 
     // Without --database the archive is $XDG_DATA_HOME/corvaline/archive.sqlite, in a

@@ -83,7 +83,7 @@ const ReportRun Runs[] = {
     {"verbose lists the frequencies", "--verbose --observation 0", 0, "Learmonth", "freq:   245 flux:   14 quality: "},
     {"a burst keeps its columns apart", "--observation 0 --file <file>", 0, "Learmonth   2024 Oct 14 0400 UTC\n  observed         245      410      610     1415     2695     2800     4995     8800    15400 MHz\n               2656308       38       52", nullptr, Burst},
     {"fetch", "--fetch --format csv --observation 0", 0, Header + "Learmonth,2024 Oct 15 0400 UTC,30,38,", nullptr},
-    {"fetch without a cache directory", "--fetch", 1, "", "could not open the file for writing", {}, ReportRun::MissingCache},
+    {"fetch without a cache directory: no hint about the group", "--fetch", 1, "", "could not open the file for writing: No such file or directory\n", {}, ReportRun::MissingCache},
     {"empty file", "--file <file>", 1, "", "holds no observations", ""},
     {"JSON of the wrong shape", "--file <file>", 1, "", "is not a JSON array", "{\"common_name\": \"Palehua\"}"},
     {"no observation 6", "--observation 6", 1, "", "there is no observation 6;"},

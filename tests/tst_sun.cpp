@@ -86,6 +86,7 @@ const SunRun Runs[] = {
     {"an alert on a rise over the archive's median", "--file <file> --alert-rise 25 --mhz 1000 --database <db>", 3, "Learmonth", "1000 MHz flux 59.8 sfu is 30 % above its median of 46.0 sfu over the 30 days before", "--import --database <db> <older>"},
     {"no rise without an archive", "--file <file> --alert-rise 30 --mhz 1296 --database <db>", 1, "", "there is no archive yet; corvaline-report --archive or --import fills it: no rise can be judged"},
     {"no rise without an archived value", "--file <file> --observation 1 --alert-rise 30 --mhz 1296 --database <db>", 1, "", "the archive holds no value of San Vito at 1296 MHz in the 30 days before 2024-10-14T02:00:00", "--import --database <db> <older>"},
+    {"of two newest observations, the first listed", "--sun-noise --mhz 1296 --gain-dbi 30 --tsys-k 60 --file <ties>", 0, "Sun noise from Learmonth, 2024-10-14T04:00:00"},
     {"an alert needs one frequency", "--file <file> --alert-above 90", 2, "", "take the one frequency in --mhz"},
     {"the default antenna temperature from 1000 MHz on", "--sun-noise --mhz 1000 --nf-db 1 --gain-dbi 20 --file <file> --format csv", 0, "...1000,59.8,estimated,20.00,,1.000,20.0,95.1,154.9,4.20,burst\r\n"},
     {"text figures have no flags: used when combined, and unknown", "--sun-noise --mhz 1296 --combine 0.1 --gain-dbi 30 --tsys-k 60 --file <text> --format csv", 0, "...1296,64.4,combined,30.00,,1.000,,60.0,992.8,12.44,unknown,64.4,64.4,12.44,12.44,1\r\n"},
@@ -178,7 +179,12 @@ private Q_SLOTS:
                                                      .replace("\"flux\":52", "\"flux\":40")
                                                      .replace("\"flux\":66", "\"flux\":50")));
         QString arguments = row.arguments;
-        if (!arguments.contains("<file>") && !arguments.contains("<text>"))
+        // San Vito at Learmonth's time: the newest twice.
+        QVERIFY(WriteFile(dir.filePath("ties"), QByteArray(Stations).replace('~', ' ').replace(
+                                                    "2024-10-14T02:00", "2024-10-14T04:00")));
+        arguments.replace("<ties>", dir.filePath("ties"));
+        if (!arguments.contains(dir.path()) && !arguments.contains("<file>") &&
+            !arguments.contains("<text>"))
             arguments += ' ' + QString(Station);
         QVERIFY(WriteFile(dir.filePath("text"), IndicesProduct()));
         arguments.replace("<text>", dir.filePath("text"));
