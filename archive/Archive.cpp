@@ -100,11 +100,10 @@ QString errorOf(sqlite3 *db)
     return QString::fromUtf8(sqlite3_errmsg(db));
 }
 
-// SQLITE_BUSY and SQLITE_LOCKED: another connection holds the lock.
+// Another connection holds the lock.
 bool isBusy(sqlite3 *db)
 {
-    const int code = sqlite3_errcode(db) & 0xff;
-    return code == SQLITE_BUSY || code == SQLITE_LOCKED;
+    return sqlite3_errcode(db) == SQLITE_BUSY;
 }
 
 template <typename Statements>
@@ -140,18 +139,21 @@ std::optional<qint64> rowCount(sqlite3 *db, QString &error)
     return rows ? std::optional<qint64>(rows->toLongLong()) : std::nullopt;
 }
 
+using Connection = std::unique_ptr<sqlite3, CloseConnection>;
+
 // Never through a link, even one planted after the file was looked at.
-bool openFile(const QString &path, int flags, sqlite3 *&db, QString &error)
+Connection openFile(const QString &path, int flags, QString &error)
 {
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags | SQLITE_OPEN_NOFOLLOW,
-                        nullptr) == SQLITE_OK) {
-        sqlite3_busy_timeout(db, BusyTimeoutMs);
-        return true;
+    sqlite3 *db = nullptr;
+    const int opened = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
+                                       flags | SQLITE_OPEN_NOFOLLOW, nullptr);
+    Connection connection(db); // a handle that failed to open is closed too
+    if (opened != SQLITE_OK) {
+        error = errorOf(db);
+        return nullptr;
     }
-    error = db ? errorOf(db) : QString("out of memory");
-    sqlite3_close(db);
-    db = nullptr;
-    return false;
+    sqlite3_busy_timeout(db, BusyTimeoutMs);
+    return connection;
 }
 
 Origin originNamed(const QByteArray &name)
@@ -307,13 +309,12 @@ bool inspect(const QString &path, Check check, QString &error)
     }
     if (!looksLikeSqlite(path, error) || status.st_size == 0)
         return error.isEmpty();
-    sqlite3 *db = nullptr;
-    if (!openFile(path, SQLITE_OPEN_READONLY, db, error)) {
+    const Connection db = openFile(path, SQLITE_OPEN_READONLY, error);
+    if (!db) {
         error = "it is damaged or not an SQLite database: " + error;
         return false;
     }
-    error = refusal(db, check);
-    sqlite3_close(db);
+    error = refusal(db.get(), check);
     return error.isEmpty();
 }
 // Whether the archive is ready, or another archiver holds the lock it needs.
@@ -330,17 +331,17 @@ Prepared prepareSchema(sqlite3 *db, QString &error)
                                  .arg(SchemaVersion)
                                  .toLatin1();
     const char *const markStatements[] = {marks.constData()};
-    if (execAll(db, Schema, error) && execAll(db, markStatements, error) &&
-        execAll(db, Commit, error))
-        return Prepared::Ready;
-    rollBack(db);
-    return Prepared::Failed;
+    // A failure leaves the transaction to the connection's close, which rolls it back.
+    return execAll(db, Schema, error) && execAll(db, markStatements, error) &&
+                   execAll(db, Commit, error)
+               ? Prepared::Ready
+               : Prepared::Failed;
 }
 } // namespace
 
-Archive::~Archive()
+void CloseConnection::operator()(sqlite3 *db) const
 {
-    close();
+    sqlite3_close(db);
 }
 
 QString Archive::DefaultPath()
@@ -364,17 +365,11 @@ bool Archive::MakeDefaultFolder(QString &error)
     return true;
 }
 
-void Archive::close()
-{
-    sqlite3_close(db);
-    db = nullptr;
-}
-
 bool Archive::open(const QString &path, QString &error)
 {
-    close();
+    Connection connection;
     if (!inspect(path, Check::EveryPage, error) ||
-        !openFile(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, db, error)) {
+        !(connection = openFile(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, error))) {
         error = path + ": " + error;
         return false;
     }
@@ -384,14 +379,14 @@ bool Archive::open(const QString &path, QString &error)
     waited.start();
     Prepared prepared = Prepared::Failed;
     QString problem;
-    while ((prepared = prepareSchema(db, problem)) == Prepared::Busy &&
+    while ((prepared = prepareSchema(connection.get(), problem)) == Prepared::Busy &&
            waited.elapsed() < BusyTimeoutMs)
         QThread::msleep(20);
     if (prepared != Prepared::Ready) {
         error = path + ": " + problem;
-        close();
         return false;
     }
+    db = std::move(connection);
     return true;
 }
 
@@ -404,14 +399,14 @@ bool Archive::openChosen(const QString &path, QString &error)
 
 bool Archive::openToRead(const QString &path, QString &error)
 {
-    close();
     const QString file = path.isEmpty() ? DefaultPath() : path;
     QFileInfo info(file);
     if (!info.isSymLink() && (!info.exists() || (info.isFile() && info.size() == 0))) {
         error = file + ": there is no archive yet; corvaline-report --archive or --import fills it";
         return false;
     }
-    if (!inspect(file, Check::Header, error) || !openFile(file, SQLITE_OPEN_READONLY, db, error)) {
+    if (!inspect(file, Check::Header, error) ||
+        !(db = openFile(file, SQLITE_OPEN_READONLY, error))) {
         error = file + ": " + error;
         return false;
     }
@@ -421,19 +416,19 @@ bool Archive::openToRead(const QString &path, QString &error)
 bool Archive::store(const QList<Observation> &observations, StoreCounts &counts, QString &error)
 {
     counts = StoreCounts();
-    if (!execAll(db, Begin, error))
+    if (!execAll(db.get(), Begin, error))
         return false;
     qsizetype written = 0, changed = 0;
     std::optional<qint64> before, after;
-    if ((before = rowCount(db, error)) &&
-        upsertAll(db, observations, counts, written, changed, error) &&
-        (after = rowCount(db, error)) && execAll(db, Commit, error)) {
+    if ((before = rowCount(db.get(), error)) &&
+        upsertAll(db.get(), observations, counts, written, changed, error) &&
+        (after = rowCount(db.get(), error)) && execAll(db.get(), Commit, error)) {
         counts.added = *after - *before;
         counts.revised = changed - counts.added;
         counts.unchanged = written - changed;
         return true;
     }
-    rollBack(db);
+    rollBack(db.get());
     return false;
 }
 
@@ -447,9 +442,9 @@ bool Archive::select(const Selection &selection, QList<StoredValue> &values, QSt
         frequencies << QString::number(mhz);
     if (!frequencies.isEmpty())
         filter += " AND mhz IN (" + frequencies.join(',') + ')';
-    const Statement query(db, QString::fromLatin1(Selected).arg(filter).toUtf8());
+    const Statement query(db.get(), QString::fromLatin1(Selected).arg(filter).toUtf8());
     if (!query) {
-        error = errorOf(db);
+        error = errorOf(db.get());
         return false;
     }
     const QByteArray station = selection.station.toUtf8();
@@ -473,7 +468,7 @@ bool Archive::select(const Selection &selection, QList<StoredValue> &values, QSt
         values << value;
     }
     if (step != SQLITE_DONE) {
-        error = errorOf(db);
+        error = errorOf(db.get());
         return false;
     }
     mergeFrequencies(values);

@@ -6,9 +6,16 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <memory>
 #include <optional>
 
 struct sqlite3;
+
+// Closes a connection to an archive.
+struct CloseConnection
+{
+    void operator()(sqlite3 *db) const;
+};
 
 // How a product changed the archive: values it added, values it revised (flux,
 // quality or origin differing from what was stored), values already stored as
@@ -50,7 +57,6 @@ class Archive
 {
 public:
     Archive() = default;
-    ~Archive();
     Archive(const Archive &) = delete;
     Archive &operator=(const Archive &) = delete;
 
@@ -79,7 +85,5 @@ public:
     bool select(const Selection &selection, QList<StoredValue> &values, QString &error);
 
 private:
-    void close();
-
-    sqlite3 *db = nullptr;
+    std::unique_ptr<sqlite3, CloseConnection> db;
 };

@@ -18,13 +18,14 @@ std::optional<double> fluxOf(const QByteArray &field)
     return sfu;
 }
 
-// "20041028" and "170000" as a UTC time, or an invalid one.
+// "20041028" and "170000" as a UTC time, or an invalid one; an impossible time
+// of day is not taken for midnight.
 QDateTime measurementTime(const QByteArray &date, const QByteArray &time)
 {
-    if (date.size() != 8 || time.size() != 6)
+    const QTime clock = QTime::fromString(QString::fromLatin1(time), "HHmmss");
+    if (date.size() != 8 || time.size() != 6 || !clock.isValid())
         return QDateTime();
-    return QDateTime(QDate::fromString(QString::fromLatin1(date), "yyyyMMdd"),
-                     QTime::fromString(QString::fromLatin1(time), "HHmmss"), Qt::UTC);
+    return QDateTime(QDate::fromString(QString::fromLatin1(date), "yyyyMMdd"), clock, Qt::UTC);
 }
 
 void appendMeasurement(const QList<QByteArray> &fields, QList<Observation> &observations)

@@ -16,6 +16,7 @@
 #include <QTextStream>
 #include <QThread>
 #include <csignal>
+#include <ctime>
 #include <sqlite3.h>
 
 namespace {
@@ -26,6 +27,17 @@ const QByteArray Real = ReadFile(DataDir + "noaa-current-space-weather-indices-2
 // San Vito's JSON entry of the hour the seed product's 1000 UTC column stands for.
 const QByteArray SanVito = entry("San Vito", "2024-10-14T10:38:00", "245:15:Good 410:39:Good"),
                  Revised = entry("San Vito", "2024-10-14T10:38:00", "245:16:Good 410:39:Good");
+
+// Lines the flux table's reader leaves out in part or whole: no flux, an
+// impossible date or time, a date of seven digits.
+const QByteArray BadFlux =
+    Flux.left(Flux.indexOf("\n20041028") + 1) +
+    "20041028    170000      02453307.229  002022.605      000132.7     000130.9     000117.8\n"
+    "20041029    170000      02453308.229  002022.642      inf          nan          -000001.0\n"
+    "20041030    170000      02453309.229  002022.679      abc          000001.0     000000.0\n"
+    "20041332    170000      02453310.229  002022.716      000132.7     000130.9     000117.8\n"
+    "20041031    250000      02453311.229  002022.753      000132.7     000130.9     000117.8\n"
+    "2004103     170000      02453312.229  002022.790      000132.7     000130.9     000117.8\n";
 
 const QString H = "--history --format csv --database <db> "; // a query of the archive
 
@@ -88,6 +100,8 @@ const ArchiveRun Runs[] = {
     {"an empty selection", {"--import <db> <a>"}, "--history --database <db> --from 1990-01-01 --to 1990-01-02 --format json", 0, "[]\n", "holds no values for this selection", Flux},
     {"the report archives its product", {"--file <a> --archive --quiet --database <db>"}, H + "--from 2025-12-19 --to 2025-12-19 --mhz 2800", 0, "...Penticton,2025-12-19T17:00:00Z,2800,118,", nullptr, Real},
     {"quiet", {}, "--file <a> --archive --quiet --database <db>", 0, "", nullptr, Real},
+    {"flux-table lines without a flux, a date or a time", {}, "--import <db> <a>", 0, "<a>: 5 new, 0 revised, 0 unchanged\n", nullptr, BadFlux},
+    {"an archive whose table lacks its columns", {}, "--import <db> <a>", 1, "", "<db>: no such column: mhz", Flux, {}, "<no columns>"},
     {"one file of two is no product", {}, "--import <db> <a> <b>", 1, "", "<b> is neither a product of the service nor a Penticton flux table", Real, "<html>maintenance</html>"},
     {"a foreign SQLite file is left as it was", {}, "--import <db> <a>", 1, "", "not a Corvaline archive", Flux, {}, "<foreign>"},
     {"an archive of a newer Corvaline is left as it was", {}, "--import <db> <a>", 1, "", "written by a newer Corvaline (archive version 9", Flux, {}, "<newer>"},
@@ -96,6 +110,11 @@ const ArchiveRun Runs[] = {
     {"an archive in a folder that is not there", {}, "--import --database <dir>/missing/a.sqlite <a>", 1, "", "<dir>/missing/a.sqlite: unable to open database file", Flux},
     {"a folder where the archive should be", {}, "--import <db> <a>", 1, "", "it is not a regular file", Flux, {}, "<folder>"},
     {"an archive behind a link is refused", {}, "--import <db> <a>", 1, "", "it is a link", Flux, {}, "<link>"},
+    {"reading an empty file", {}, "--history --database <db>", 1, "", "<db>: there is no archive yet", {}, {}, ""},
+    {"reading through a link", {}, "--history --database <db>", 1, "", "<db>: it is a link", Flux, {}, "<link>"},
+    {"reading a folder", {}, "--history --database <db>", 1, "", "<db>: it is not a regular file", {}, {}, "<folder>"},
+    {"reading an archive of a newer Corvaline", {}, "--history --database <db>", 1, "", "<db>: it was written by a newer Corvaline", {}, {}, "<newer>"},
+    {"reading a foreign SQLite file", {}, "--history --database <db>", 1, "", "<db>: it is not a Corvaline archive", {}, {}, "<foreign>"},
     {"a frequency out of range", {}, "--history --mhz 29", 2, "", "whole MHz from 30 to 30000"},
     {"a date that is none", {}, "--history --from yesterday", 2, "", "a date is YYYY-MM-DD or an ISO 8601 time: yesterday"},
     {"an unknown series", {}, "--history --series smoothed", 2, "", "unknown series smoothed"},
@@ -118,24 +137,6 @@ const StoredText StoredTexts[] = {
     {"a text product's column: the table's date and the column's time", Real, "station = 'Penticton' AND mhz = 2800", "2025 Dec 19 1700 UTC"},
     {"a JSON entry: its time tag", SanVito, "station = 'San Vito' AND mhz = 410", "2024-10-14T10:38:00"},
     {"a flux-table line: its date and time fields", Flux, "time_s = 1098982800 AND series = 'observed'", "20041028 170000"},
-};
-// clang-format on
-
-// Reading an archive that is not there, or not one.
-struct Read
-{
-    const char *name;
-    QByteArray database; // as makeDatabase makes it; null for none
-    const char *message;
-};
-// clang-format off
-const Read Reads[] = {
-    {"no archive yet", {}, ": there is no archive yet; corvaline-report --archive or --import fills it"},
-    {"an empty file", "", ": there is no archive yet"},
-    {"a link to nothing", "<link>", ": it is a link"},
-    {"a folder", "<folder>", ": it is not a regular file"},
-    {"an archive of a newer Corvaline", "<newer>", ": it was written by a newer Corvaline"},
-    {"a foreign SQLite file", "<foreign>", ": it is not a Corvaline archive"},
 };
 // clang-format on
 
@@ -192,8 +193,9 @@ struct Connection
     sqlite3 *db = nullptr;
 };
 
-// An archive that another program made, one from a newer Corvaline, or one
-// whose pages were overwritten after its header.
+// An archive that another program made, one from a newer Corvaline, one whose
+// pages were overwritten after its header, or one whose table is not the
+// archive's.
 bool makeDatabase(const QString &path, const QByteArray &kind, const QString &source)
 {
     if (kind == "<link>")
@@ -208,6 +210,12 @@ bool makeDatabase(const QString &path, const QByteArray &kind, const QString &so
                WriteFile(path, bytes.replace(4096, 4096, QByteArray(4096, 'x')));
     }
     const Connection db(path);
+    if (kind == "<no columns>" || kind == "<no key>")
+        return db.exec("PRAGMA journal_mode = WAL") &&
+               db.exec(kind == "<no key>" ? "CREATE TABLE flux (station, time_s, mhz, series, sfu, "
+                                            "quality, origin, time_text)"
+                                          : "CREATE TABLE flux (station TEXT)") &&
+               db.exec("PRAGMA application_id = 1131377270");
     return db.exec("CREATE TABLE notes (text TEXT)") &&
            (kind == "<foreign>" ||
             (db.exec("PRAGMA application_id = 1131377270") && db.exec("PRAGMA user_version = 9")));
@@ -304,34 +312,22 @@ private Q_SLOTS:
             QCOMPARE(ReadFile(database), before);
     }
 
-    // Reading never writes: no archive is made where there is none, a file that
-    // is none is refused and left as it was, and an archive read stays byte for
-    // byte as it was.
-    void reads_data() { AddRows(Reads); }
-    void reads()
-    {
-        const Read &row = CurrentRow(Reads);
-        const QString database = dir.filePath("archive.sqlite");
-        QVERIFY(row.database.isNull() ||
-                makeDatabase(database, row.database, dir.filePath("none")));
-        const QByteArray before = ReadFile(database);
-        const auto [status, out, err] = report("--history --database " + database);
-        QCOMPARE(status, 1);
-        QCOMPARE(out, "");
-        QVERIFY2(err.contains(database + row.message), qPrintable(err));
-        QCOMPARE(QFileInfo::exists(database), !row.database.isNull() && row.database != "<link>");
-        QCOMPARE(ReadFile(database), before);
-    }
-
+    // Reading never writes: no archive is made where there is none, and an
+    // archive read stays byte for byte as it was.
     void readingWritesNothing()
     {
         const QString database = dir.filePath("archive.sqlite");
+        const auto [missing, none, why] = report("--history --database " + database);
+        QCOMPARE(missing, 1);
+        QVERIFY2(why.contains(database + ": there is no archive yet; corvaline-report --archive "
+                                         "or --import fills it"),
+                 qPrintable(why));
+        QVERIFY(!QFileInfo::exists(database));
         QVERIFY(WriteFile(dir.filePath("a"), Flux));
-        QCOMPARE(std::get<0>(report("--import --database " + database + ' ' + dir.filePath("a"))),
-                 0);
+        QCOMPARE(std::get<0>(report(expand("--import <db> <a>"))), 0);
         const QByteArray before = ReadFile(database);
         const auto [status, out, err] =
-            report("--history --daily --mhz 2800 --from 2004-01-01 --database " + database);
+            report(expand("--history --daily --mhz 2800 --from 2004-01-01 --database <db>"));
         QCOMPARE(status, 0);
         QVERIFY(out.contains("Penticton      2004-11-12    2800       96.3      3  observed"));
         QCOMPARE(ReadFile(database), before);
@@ -348,6 +344,32 @@ private Q_SLOTS:
         const Connection db(database);
         QCOMPARE(db.first("SELECT time_text FROM flux WHERE " + QByteArray(row.value)),
                  row.timeText);
+    }
+
+    // A time without an offset is UTC, whatever the local zone.
+    void timesWithoutOffset()
+    {
+        const QByteArray zone = qgetenv("TZ");
+        qputenv("TZ", "Asia/Kolkata");
+        tzset();
+        QVERIFY(WriteFile(dir.filePath("a"), Real));
+        const int imported = std::get<0>(report(expand("--import <db> <a>")));
+        const auto [status, out, err] =
+            report(expand(H + "--from 2025-12-19T17:00:00 --to 2025-12-19T17:00:00 --mhz 2800"));
+        zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
+        tzset();
+        QCOMPARE(imported, 0);
+        QVERIFY2(out.contains("Penticton,2025-12-19T17:00:00Z,2800,118,"), qPrintable(out));
+    }
+
+    // An archive whose table has no key for a value is refused as it is written.
+    void tableWithoutKey()
+    {
+        QVERIFY(makeDatabase(dir.filePath("archive.sqlite"), "<no key>", {}));
+        QVERIFY(WriteFile(dir.filePath("a"), Flux));
+        const auto [status, out, err] = report(expand("--import <db> <a>"));
+        QCOMPARE(status, 1);
+        QVERIFY2(err.contains("ON CONFLICT clause does not match"), qPrintable(err));
     }
 
     // An SQLite file without tables, as an archiver stopped before its first
@@ -385,28 +407,33 @@ private Q_SLOTS:
         const auto row = [](const char *station, qint64 timeS, double sfu) {
             return HistoryRow{station, timeS, 2800, sfu, true, QString(), Origin::Json};
         };
-        const QList<HistoryRow> rows = {row("B", 86410, 5), row("A", 86420, 7), row("A", 86399, 3),
-                                        row("A", -1, 1), row("A", 86430, 9)};
+        const QList<HistoryRow> rows = {
+            row("B", 86410, 5), row("A", 86420, 7), row("A", 86399, 3),  row("A", -1, 1),
+            row("A", 86430, 9), row("A", 0, 5),     row("A", -86400, 2), row("C", 1766106000, 6)};
         QStringList days;
         for (const DailyRow &day : DailyMedians(rows))
             days << QString("%1 %2 %3 %4")
                         .arg(day.station, IsoDay(day.day))
                         .arg(day.sfu)
                         .arg(day.count);
-        QCOMPARE(days, QStringList({"A 1969-12-31 1 1", "A 1970-01-01 3 1", "A 1970-01-02 8 2",
-                                    "B 1970-01-02 5 1"}));
+        QCOMPARE(days, QStringList({"A 1969-12-31 1.5 2", "A 1970-01-01 4 2", "A 1970-01-02 8 2",
+                                    "B 1970-01-02 5 1", "C 2025-12-19 6 1"}));
     }
 
     // Without --database the archive is $XDG_DATA_HOME/corvaline/archive.sqlite, in a
-    // folder that only its owner may enter.
+    // folder that only its owner may enter, for writing and reading.
     void defaultArchive()
     {
         const QByteArray previous = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath("data")));
         QVERIFY(WriteFile(dir.filePath("a"), Flux));
         const int status = std::get<0>(report("--import " + dir.filePath("a")));
+        const auto [read, out, err] = report("--history --daily --mhz 2800 --from 2004-11-12 "
+                                             "--to 2004-11-12 --format csv");
         qputenv("XDG_DATA_HOME", previous);
         QCOMPARE(status, 0);
+        QCOMPARE(read, 0);
+        QVERIFY2(out.contains("Penticton,2004-11-12,2800,96.3,3,observed"), qPrintable(out));
         QCOMPARE(QFileInfo(dir.filePath("data/corvaline")).permissions() & 0x7777,
                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
                      QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
