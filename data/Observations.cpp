@@ -29,7 +29,8 @@ QDateTime productDateTime(const QByteArray &text, bool withTime)
         ++month;
     const QDate date(match.captured(1).toInt(), month + 1, match.captured(3).toInt());
     const QTime time(match.captured(4).toInt(), match.captured(5).toInt());
-    if (!match.hasMatch() || month == 12 || (withTime && match.captured(4).isEmpty()))
+    // An unknown month gives month 13: no valid date.
+    if (!match.hasMatch() || (withTime && match.captured(4).isEmpty()))
         return QDateTime();
     return QDateTime(date, withTime ? time : QTime(0, 0), Qt::UTC);
 }

@@ -74,7 +74,7 @@ bool PublishObservation(const ModeContext &c, const LoadedProduct &loaded)
         credentials = ReadMqttCredentials(c.parser.value(o.mqttCredentials), problem);
     const QList<Observation> observations = ProductObservations(loaded.bytes, loaded.format);
     const qsizetype chosen = ChosenObservation(c, loaded, observations);
-    if (problem.isEmpty() && chosen < 0)
+    if (problem.isEmpty() && (chosen < 0 || observations[chosen].timeUtc.isEmpty()))
         problem = "the chosen observation has no date and cannot be published";
     if (!problem.isEmpty()) {
         c.err << "corvaline-report: " << problem << "\n";

@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -29,7 +30,7 @@ const QByteArray SanVito = entry("San Vito", "2024-10-14T10:38:00", "245:15:Good
                  Revised = entry("San Vito", "2024-10-14T10:38:00", "245:16:Good 410:39:Good");
 
 // Lines the flux table's reader leaves out in part or whole: no flux, an
-// impossible date or time, a date of seven digits.
+// impossible date or time, a date of seven digits or with a sign.
 const QByteArray BadFlux =
     Flux.left(Flux.indexOf("\n20041028") + 1) +
     "20041028    170000      02453307.229  002022.605      000132.7     000130.9     000117.8\n"
@@ -37,7 +38,8 @@ const QByteArray BadFlux =
     "20041030    170000      02453309.229  002022.679      abc          000001.0     000000.0\n"
     "20041332    170000      02453310.229  002022.716      000132.7     000130.9     000117.8\n"
     "20041031    250000      02453311.229  002022.753      000132.7     000130.9     000117.8\n"
-    "2004103     170000      02453312.229  002022.790      000132.7     000130.9     000117.8\n";
+    "2004103     170000      02453312.229  002022.790      000132.7     000130.9     000117.8\n"
+    "-00041028   170000      02453313.229  002022.827      000132.7     000130.9     000117.8\n";
 
 const QString H = "--history --format csv --database <db> "; // a query of the archive
 
@@ -88,12 +90,13 @@ const ArchiveRun Runs[] = {
     {"daily medians of the flux table, the tenth kept", {"--import <db> <a>"}, H + "--daily --from 2004-10-28 --to 2004-11-12 --mhz 2800", 0, "station,date,mhz,sfu,count,source\r\nPenticton,2004-10-28,2800,134.25,2,observed\r\nPenticton,2004-11-12,2800,96.3,3,observed\r\n", nullptr, Flux},
     {"a JSON and a text observation of one time stay apart", {"--import <db> <a> <b>"}, H + "--from 2024-10-14T10:00:00Z --to 2024-10-14T10:00:00Z --mhz 610,245", 0, "station,time_utc,mhz,sfu,source,quality,origin\r\nSan Vito,2024-10-14T10:00:00Z,245,99,observed,good,json\r\nSan Vito,2024-10-14T10:00:00Z,610,53,observed,,text\r\n", nullptr, IndicesProduct("2024 Oct 14 2330 UTC"), entry("San Vito", "2024-10-14T10:00:00", "245:99:Good")},
     {"the flux table's adjusted series", {"--import <db> <a>"}, H + "--from 2004-11-12T20:00:00Z --to 2004-11-12 --mhz 2800 --series adjusted", 0, "...Penticton,2004-11-12T20:00:00Z,2800,94.0,observed,,fluxtable\r\nPenticton,2004-11-12T22:00:00Z,2800,94.3,", nullptr, Flux},
-    {"a missing flux gives no figure; 2800 MHz from JSON is observed", {"--import <db> <a>"}, H + "--from 2024-10-14 --to 2024-10-15 --mhz 245,410,2800", 0, "station,time_utc,mhz,sfu,source,quality,origin\r\nPalehua,2024-10-14T04:00:00Z,2800,120,observed,burst,json\r\n", nullptr, entry("Palehua", T, R"({"frequency":245,"flux":null,"observed_quality":"Good"},{"frequency":2800,"flux":120,"observed_quality":"Uncertain \u2013 burst progress"})")},
+    {"a missing flux or quality stays missing; 2800 MHz from JSON is observed", {"--import <db> <a>"}, H + "--from 2024-10-14 --to 2024-10-15 --mhz 245,410,1415,2800", 0, "station,time_utc,mhz,sfu,source,quality,origin\r\nPalehua,2024-10-14T04:00:00Z,1415,66,observed,,json\r\nPalehua,2024-10-14T04:00:00Z,2800,120,observed,burst,json\r\n", nullptr, entry("Palehua", T, R"({"frequency":610,"flux":52,"observed_quality":"Good"},{"frequency":1415,"flux":66},{"frequency":245,"flux":null,"observed_quality":"Good"},{"frequency":2800,"flux":120,"observed_quality":"Uncertain \u2013 burst progress"})")},
     {"the last 30 days by default", {"--import <db> <a>"}, "--history --format csv --database <db> --mhz 245", 0, "station,time_utc,mhz,sfu,source,quality,origin\r\nLearmonth," + Now.addDays(-29).toString("yyyy-MM-ddTHH:mm:00Z") + ",245,11,observed,good,json\r\n", nullptr, Recent},
     {"details without a whole frequency are not stored; a flux of 0 is", {}, "--import <db> <a>", 0, "<a>: 2 new, 0 revised, 0 unchanged\n", nullptr, entry("Palehua", T, R"({"frequency":245,"flux":14},{"flux":5},{"frequency":"610","flux":6},{"frequency":410.5,"flux":7},{"frequency":0,"flux":8},{"frequency":610,"flux":0})")},
     {"names ordered apart by SQLite and Qt keep each observation whole", {"--import <db> <a>"}, H + "--from 2024-10-14 --to 2024-10-14 --mhz 1296", 0, "station,time_utc,mhz,sfu,source,quality,origin\r\nX\U0001F600,2024-10-14T04:00:00Z,1296,59,estimated,,json\r\nX\uFFFD,2024-10-14T04:00:00Z,1296,64,estimated,,json\r\n", nullptr, Twins},
     {"whole figures up to 12 digits, then an exponent", {"--import <db> <a>"}, H + "--from 2024-10-14 --to 2024-10-14 --mhz 245,410,610", 0, "...Palehua,2024-10-14T04:00:00Z,245,999999999999,observed,,json\r\nPalehua,2024-10-14T04:00:00Z,410,1e+12,observed,,json\r\nPalehua,2024-10-14T04:00:00Z,610,2.5,observed,,json\r\n", nullptr, entry("Palehua", T, "245:999999999999 410:1000000000000 610:2.5")},
     {"a flux of 0 is a value", {"--import <db> <a>"}, H + "--from 2024-10-14 --to 2024-10-14 --mhz 610", 0, "...Palehua,2024-10-14T04:00:00Z,610,0,observed,,json\r\n", nullptr, entry("Palehua", T, R"({"frequency":245,"flux":14},{"flux":5},{"frequency":"610","flux":6},{"frequency":410.5,"flux":7},{"frequency":0,"flux":8},{"frequency":610,"flux":0})")},
+    {"the series as a table", {"--import <db> <a>"}, "--history --database <db> --from 2004-11-12T20:00:00Z --to 2004-11-12T20:00:00Z --mhz 2800", 0, "station        time (UTC)              MHz        sfu  source     quality\nPenticton      2004-11-12T20:00:00Z   2800       96.0  observed\n", nullptr, Flux},
     {"daily medians as a table", {"--import <db> <a>"}, "--history --database <db> --daily --from 2004-11-12 --to 2004-11-12 --mhz 2800", 0, "station        day           MHz     median  count  source\nPenticton      2004-11-12    2800       96.3      3  observed\n", nullptr, Flux},
     {"an entry without a date is not stored", {}, "--import <db> <a>", 0, "<a>: 0 new, 0 revised, 0 unchanged\n", "1 observations without a date were not stored", entry("Palehua", "yesterday", "245:14:Good")},
     {"JSON in the table format", {"--import <db> <a>"}, "--history --database <db> --from 2004-10-28 --to 2004-10-28 --mhz 2800 --format json", 0, "[\n  {\"station\": \"Penticton\", \"time_utc\": \"2004-10-28T17:00:00Z\", \"mhz\": 2800, \"sfu\": 132.7, \"source\": \"observed\", \"quality\": null, \"origin\": \"fluxtable\"},\n", nullptr, Flux},
@@ -155,6 +158,8 @@ const PlotRun Plots[] = {
     {"SVG flux labels", "--mhz 2800 --output <dir>/p.svg", 0, "<?xml", ">128<"},
     {"SVG title names the period", "--mhz 2800 --output <dir>/p.svg", 0, "<?xml", "Solar radio flux, 2004-01-01 00:00 to 2026-01-01 23:59 UTC"},
     {"SVG of the plot's size", "--mhz 2800 --output <dir>/p.svg", 0, "<?xml", "width=\"352.778mm\" height=\"211.667mm\"\n viewBox=\"0 0 1000 600\""},
+    {"a flux of 1 sfu is drawn", "--mhz 410 --output <dir>/p.png", 0, "\x89PNG"},
+    {"SVG flux labels in powers of 10 for a wide range", "--mhz 410,2800 --output <dir>/p.svg", 0, "<?xml", ">100<"},
     {"nothing to draw", "--mhz 245 --output <dir>/p.png", 1, nullptr, "holds no values above 0 for this selection"},
     {"a picture that cannot be written", "--mhz 2800 --output <dir>/missing/p.png", 1, nullptr, "cannot write"},
     {"no picture format", "--mhz 2800 --output <dir>/p.gif", 2, nullptr},
@@ -445,8 +450,9 @@ private Q_SLOTS:
     void plots()
     {
         const PlotRun &row = CurrentRow(Plots);
-        QVERIFY(WriteFile(dir.filePath("a"), Flux));
-        QCOMPARE(std::get<0>(report(expand("--import <db> <a>"))), 0);
+        QVERIFY(WriteFile(dir.filePath("a"), Flux) &&
+                WriteFile(dir.filePath("b"), entry("Palehua", T, "410:1:Good")));
+        QCOMPARE(std::get<0>(report(expand("--import <db> <a> <b>"))), 0);
         QProcess plot;
         plot.start(
             CORVALINE_PLOT,
@@ -459,6 +465,8 @@ private Q_SLOTS:
             dir.filePath(QString(row.arguments).endsWith(".svg") ? "p.svg" : "p.png");
         QCOMPARE(QFile::exists(picture), row.picture != nullptr);
         QVERIFY(!row.picture || ReadFile(picture).startsWith(row.picture));
+        QVERIFY(!picture.endsWith(".png") || !row.picture ||
+                QImage(picture).pixel(0, 0) == qRgb(255, 255, 255)); // on white
         QVERIFY(!row.text ||
                 (row.status ? plot.readAllStandardError() : ReadFile(picture)).contains(row.text));
         QFile::remove(picture);

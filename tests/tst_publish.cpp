@@ -50,6 +50,7 @@ const PublishRun Runs[] = {
     {"a broker that wants a user", "--publish mqtt://127.0.0.1:<tcp>/flux --mhz 1296", 1, {}, "the broker refused the connection: Connection Refused: not authorised.", true},
     {"the user from the credentials", "--publish mqtt://127.0.0.1:<tcp>/flux --mhz 1296 --mqtt-credentials <cred>", 0, {{"flux", "\"1296\": 100"}}, nullptr, true},
     {"credentials others may read are refused", "--publish mqtt://127.0.0.1:<tcp>/flux --mhz 1296 --mqtt-credentials <cred>", 1, {}, "may be read by others: chmod 600 it first", true, 0640},
+    {"an observation without a date", "--publish mqtt://127.0.0.1:<tcp>/flux --mhz 1296 --file <undated>", 1, {}, "the chosen observation has no date and cannot be published"},
     {"not an MQTT address", "--publish http://127.0.0.1/flux", 2, {}, "--publish takes mqtt://HOST[:PORT]/TOPIC"},
     {"a wildcard topic", "--publish mqtt://127.0.0.1/flux/#", 2, {}, "without credentials, wildcards or query"},
     {"credentials without --publish", "--mqtt-credentials x", 2, {}, "go with --publish"},
@@ -202,6 +203,7 @@ private Q_SLOTS:
         const QString credentials = dir.filePath("credentials");
         QFile::remove(credentials);
         QVERIFY(WriteFile(dir.filePath("product.json"), Learmonth) &&
+                WriteFile(dir.filePath("undated.json"), entry("Learmonth", "later", "1296:9")) &&
                 WriteFile(credentials, "reader\nsecret\n") &&
                 ::chmod(QFile::encodeName(credentials).constData(), mode_t(row.credentialsMode)) ==
                     0);
@@ -211,7 +213,8 @@ private Q_SLOTS:
                 .replace("<tls>", QString::number(tls))
                 .replace("<down>", QString::number(down))
                 .replace("<certs>", Certs)
-                .replace("<cred>", credentials);
+                .replace("<cred>", credentials)
+                .replace("<undated>", dir.filePath("undated.json"));
         };
         QString out, err;
         QTextStream outStream(&out), errStream(&err);
