@@ -175,6 +175,13 @@ private Q_SLOTS:
         QVERIFY(press(window, 0) && settle(window));
         QCOMPARE(changes.count(), 5);
         QCOMPARE(item(window, 0), Items[0][0]);
+        // A single press whose file cannot be opened ends without a re-read.
+        refuseWrites(true);
+        QVERIFY(press(window, 0));
+        QTRY_COMPARE_WITH_TIMEOUT(window.fileDownload()->transfersInFlight(), 0, 15000);
+        refuseWrites(false);
+        QVERIFY(settle(window));
+        QCOMPARE(changes.count(), 5);
     }
 };
 
