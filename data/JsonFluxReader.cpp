@@ -4,12 +4,9 @@
 #include "data/Products.h"
 
 #include <QBuffer>
-#include <QCborArray>
-#include <QCborMap>
 #include <QDebug>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonValue>
 #include <QTextStream>
 #include <cstring>
 
@@ -61,62 +58,48 @@ QByteArray tagCutToFallbackLength(const char *timeTag)
     return tag.left(keep).toUtf8();
 }
 
-// The parsed document is read through its CBOR form, which Qt shares with it
-// and looks keys up in faster. Numbers go back through QJsonValue, so that a
-// fractional or out-of-range number reads as 0, as QJsonValue::toInt gives it.
-int jsonInt(const QCborValue &value)
+void storeDetails(const QList<WrittenFigure> &details, ObservationRecord &record)
 {
-    return value.toJsonValue().toInt(0);
-}
-
-void readDetails(const QCborArray &details, ObservationRecord &record)
-{
-    // Qualities repeat from detail to detail: each new one is converted once. An
-    // absent quality is undefined, as the first one here, and reads as empty.
-    QCborValue lastQuality;
+    // The reader shares one text among the details of one quality: each is
+    // converted once.
+    QString lastQuality;
     QByteArray lastQualityText;
-    for (const QCborValue &value : details) {
-        const QCborMap detail = value.toMap();
-        const int frequency = jsonInt(detail.value(QLatin1String("frequency")));
-        const int flux = jsonInt(detail.value(QLatin1String("flux")));
-        const QCborValue quality = detail.value(QLatin1String("observed_quality"));
+    for (const WrittenFigure &detail : details) {
+        const int flux = WholeNumber(detail.number);
         if (VerboseLogging)
-            qDebug() << "Frequency: " << frequency << " Flux: " << flux
-                     << " Quality: " << quality.toString();
-        const int slot = SlotForJsonFrequency(frequency);
+            qDebug() << "Frequency: " << detail.mhz << " Flux: " << flux
+                     << " Quality: " << detail.quality;
+        const int slot = SlotForJsonFrequency(detail.mhz);
         if (slot < 0)
             continue;
         record.slots[slot].flux = flux;
-        if (quality != lastQuality) {
-            lastQuality = quality;
-            lastQualityText = quality.toString().toUtf8();
+        if (!detail.quality.isSharedWith(lastQuality)) {
+            lastQuality = detail.quality;
+            lastQualityText = detail.quality.toUtf8();
         }
         WriteFixedText(record.slots[slot].quality, lastQualityText.constData(),
-                       lastQualityText.size());
+                       std::size_t(lastQualityText.size()));
     }
 }
 
-void readEntry(const QCborMap &entry, int m, int &observationCount, ObservationSink &sink)
+void storeEntry(const WrittenObservation &entry, int m, int &observationCount,
+                ObservationSink &sink)
 {
-    const QString name = entry.value(QLatin1String("common_name")).toString();
-    const QString timeTag = entry.value(QLatin1String("time_tag")).toString();
     if (VerboseLogging)
-        qDebug() << "Common Name: " << name << " Time: " << timeTag;
+        qDebug() << "Common Name: " << QString::fromUtf8(entry.name)
+                 << " Time: " << QString::fromUtf8(entry.timeText);
 
     ObservationRecord &record = ObservationRecords[m];
     ClearObservation(record);
-    const QByteArray nameText = name.toUtf8();
-    const QByteArray tagText = timeTag.toUtf8();
-    WriteFixedText(record.name, nameText.constData(), nameText.size());
-    WriteFixedText(record.timeText, tagText.constData(), tagText.size());
+    WriteFixedText(record.name, entry.name.constData(), std::size_t(entry.name.size()));
+    WriteFixedText(record.timeText, entry.timeText.constData(), std::size_t(entry.timeText.size()));
 
     PublishRecord(sink, observationCount, record.name,
                   DisplayTimeFromTag(record.timeText).constData());
 
-    const QCborArray details = entry.value(QLatin1String("details")).toArray();
     if (VerboseLogging)
-        qDebug() << "Details array contains " << details.size() << " items";
-    readDetails(details, record);
+        qDebug() << "Details array contains " << entry.figures.size() << " items";
+    storeDetails(entry.figures, record);
 }
 } // namespace
 
@@ -146,7 +129,7 @@ QByteArray DisplayTimeFromTag(const char *timeTag)
 }
 
 int ReadJsonFluxDocument(const QByteArray &json, int &observationCount, ObservationSink &sink,
-                         qsizetype *entryCount)
+                         QList<Observation> *read)
 {
     const QJsonDocument document = QJsonDocument::fromJson(json);
     if (document.isNull()) {
@@ -157,18 +140,20 @@ int ReadJsonFluxDocument(const QByteArray &json, int &observationCount, Observat
         qDebug("JSON document is not an array");
         return -1;
     }
-    const QJsonArray entries = document.array();
-    if (entryCount)
-        *entryCount = entries.size();
+    const qsizetype entries = document.array().size();
     // As the debug stream spaces "Solar Flux Data array contains ", the count and " items".
-    qDebug("Solar Flux Data array contains  %lld  items", static_cast<long long>(entries.size()));
-    if (entries.isEmpty()) {
+    qDebug("Solar Flux Data array contains  %lld  items", static_cast<long long>(entries));
+    // The store keeps the first entries only: the others are read when asked for.
+    const QList<Observation> observations =
+        *ReadJsonObservations(document, read ? -1 : ObservationCapacity);
+    if (read)
+        *read = observations;
+    if (entries == 0) {
         qDebug("JSON array is empty");
         return -1;
     }
-    const QCborArray records = QCborArray::fromJsonArray(entries);
-    for (int m = 0; m < ObservationCapacity && m < records.size(); ++m)
-        readEntry(records.at(m).toMap(), m, observationCount, sink);
+    for (int m = 0; m < ObservationCapacity && m < observations.size(); ++m)
+        storeEntry(observations[m].written, m, observationCount, sink);
     if (VerboseLogging)
         DumpObservations(observationCount);
     return 0;
@@ -200,9 +185,9 @@ QByteArray JsonProductText(const QByteArray &bytes)
 }
 
 int ReadJsonFluxDevice(QIODevice &in, int &observationCount, ObservationSink &sink,
-                       qsizetype *entryCount)
+                       QList<Observation> *read)
 {
-    return ReadJsonFluxDocument(JsonProductText(in.readAll()), observationCount, sink, entryCount);
+    return ReadJsonFluxDocument(JsonProductText(in.readAll()), observationCount, sink, read);
 }
 
 bool IsJsonArrayProduct(const QByteArray &bytes)

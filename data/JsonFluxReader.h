@@ -2,6 +2,7 @@
 #pragma once
 
 #include "data/ObservationStore.h"
+#include "data/Observations.h"
 
 #include <QByteArray>
 #include <QString>
@@ -23,14 +24,14 @@ int SlotForJsonFrequency(int frequency);
 QByteArray DisplayTimeFromTag(const char *timeTag);
 
 // Reads a document already in memory: 0 when it held at least one entry. The
-// store keeps the first ObservationCapacity entries; `entryCount`, when given,
-// receives how many the document holds.
+// store keeps the first ObservationCapacity entries of its observations; `read`,
+// when given, receives all of them when the document is an array.
 int ReadJsonFluxDocument(const QByteArray &json, int &observationCount, ObservationSink &sink,
-                         qsizetype *entryCount = nullptr);
+                         QList<Observation> *read = nullptr);
 
 // Reads the document as text (UTF-8, bytes that are not become U+FFFD).
 int ReadJsonFluxDevice(QIODevice &in, int &observationCount, ObservationSink &sink,
-                       qsizetype *entryCount = nullptr);
+                       QList<Observation> *read = nullptr);
 
 // The product as UTF-8 text: bytes that are not UTF-8 become U+FFFD.
 QByteArray JsonProductText(const QByteArray &bytes);

@@ -7,12 +7,14 @@
 #include "data/TextFluxReader.h"
 
 #include <QBuffer>
+#include <QCborArray>
+#include <QCborMap>
 #include <QDateTime>
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 constexpr qsizetype IssueDatePartBytes = 12;
@@ -35,59 +37,187 @@ QDateTime productDateTime(const QByteArray &text, bool withTime)
     return QDateTime(date, withTime ? time : QTime(0, 0), Qt::UTC);
 }
 
-QString isoUtc(const QDateTime &time)
+// The dates a text product gives its columns, read once for all of them.
+struct ProductDates
 {
-    return time.isValid() ? time.toString("yyyy-MM-ddTHH:mm:ss") + 'Z' : QString();
+    ProductDates(const QByteArray &issued, const QByteArray &tableDate)
+        : table(productDateTime(tableDate, false)), issue(productDateTime(issued, true))
+    {
+    }
+    QDateTime table;
+    QDateTime issue;
+};
+
+QString isoUtc(const QDate &date, const QTime &time);
+
+QString columnTimeUtc(const ProductDates &dates, const QByteArray &columnTime)
+{
+    const QTime time(columnTime.left(2).toInt(), columnTime.mid(2, 2).toInt());
+    if (dates.table.isValid())
+        return isoUtc(dates.table.date(), time);
+    if (!dates.issue.isValid())
+        return QString();
+    const int daysBack = time > dates.issue.time() ? 1 : 0;
+    return isoUtc(dates.issue.date().addDays(-daysBack), time);
+}
+
+// "2024-10-14T04:00:00Z", or empty for an invalid time.
+QString isoUtc(const QDate &date, const QTime &time)
+{
+    if (!date.isValid() || !time.isValid() || date.year() < 0 || date.year() > 9999)
+        return QString();
+    char text[] = "YYYY-MM-DDTHH:MM:SSZ";
+    const auto put = [&text](int at, int value, int digits) {
+        for (int i = digits - 1; i >= 0; --i, value /= 10)
+            text[at + i] = char('0' + value % 10);
+    };
+    put(0, date.year(), 4);
+    put(5, date.month(), 2);
+    put(8, date.day(), 2);
+    put(11, time.hour(), 2);
+    put(14, time.minute(), 2);
+    put(17, time.second(), 2);
+    return QString::fromLatin1(text, sizeof text - 1);
+}
+
+// A tag of the shape "2024-10-14T04:00:00" (more may follow) as UTC, when its
+// date and time are valid.
+std::optional<QString> plainTagTimeUtc(const QByteArray &tag)
+{
+    static constexpr char Shape[] = "dddd-dd-ddTdd:dd:dd";
+    if (tag.size() < qsizetype(sizeof Shape - 1))
+        return std::nullopt;
+    for (std::size_t i = 0; i + 1 < sizeof Shape; ++i)
+        if (Shape[i] == 'd' ? (tag[i] < '0' || tag[i] > '9') : tag[i] != Shape[i])
+            return std::nullopt;
+    const auto field = [&tag](int at, int digits) {
+        int value = 0;
+        for (int i = at; i < at + digits; ++i)
+            value = value * 10 + (tag[i] - '0');
+        return value;
+    };
+    if (!QDate::isValid(field(0, 4), field(5, 2), field(8, 2)) ||
+        !QTime::isValid(field(11, 2), field(14, 2), field(17, 2)))
+        return std::nullopt;
+    return QString::fromLatin1(tag.constData(), qsizetype(sizeof Shape - 1)) + u'Z';
+}
+
+// Product texts are nearly always printable ASCII without blanks around them,
+// and those stand as they are.
+bool isPlainAscii(const QString &text)
+{
+    if (!text.isEmpty() && (text.front() == u' ' || text.back() == u' '))
+        return false;
+    return std::all_of(text.begin(), text.end(),
+                       [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7f; });
 }
 
 QString printable(const QString &text)
 {
-    return ReplacedControls(text.trimmed());
+    return isPlainAscii(text) ? text : ReplacedControls(text.trimmed());
 }
 
-// A figure of the text grid; a value below 0 is the table's mark of a missing one.
-std::optional<ObservedFlux> gridFlux(int row, int column)
+// What the window's list shows as a column's time: the issue date's first 12
+// bytes (blanks in place of a character the cut would split) and the column's
+// time; a shorter issue date ends the text, as the list's zero bytes end it.
+QByteArray listedColumnTime(const QByteArray &issued, const char *columnTime)
 {
-    const int value = IndicesGrid[row][column];
-    if (value < 0)
-        return std::nullopt;
-    return ObservedFlux{StationFrequencies[row], double(value), QString()};
+    const qsizetype cut = std::min(issued.size(), IssueDatePartBytes);
+    const auto kept = qsizetype(
+        Utf8PrefixLength(issued.constData(), std::size_t(issued.size()), IssueDatePartBytes));
+    const QByteArray date = issued.left(kept) + QByteArray(cut - kept, ' ');
+    return cut < IssueDatePartBytes ? date : date + columnTime;
 }
 
-// A whole positive frequency in MHz, or 0.
-int detailFrequency(const QJsonValue &value)
+WrittenFigure writtenCell(int row, int column)
 {
-    const double mhz = value.toDouble(0);
-    return mhz >= 1 && mhz <= HighestFrequencyMHz && mhz == std::floor(mhz) ? int(mhz) : 0;
+    const int cell = IndicesGrid[row][column];
+    if (cell == MissingValue)
+        return {StationFrequencies[row], std::nullopt, QString()};
+    return {StationFrequencies[row], double(cell), QString()};
 }
 
-std::optional<double> detailFlux(const QJsonValue &value)
-{
-    const double sfu = value.toDouble(-1);
-    if (!value.isDouble() || !std::isfinite(sfu) || sfu < 0)
-        return std::nullopt;
-    return sfu;
-}
-
-// The entry's figures, the last one of a frequency given twice standing.
-QList<ObservedFlux> entryFluxes(const QJsonArray &details)
+// A value below 0 is no flux.
+QList<ObservedFlux> cellFluxes(const QList<WrittenFigure> &cells)
 {
     QList<ObservedFlux> fluxes;
-    for (const QJsonValue &value : details) {
-        const QJsonObject detail = value.toObject();
-        const int mhz = detailFrequency(detail.value("frequency"));
-        if (mhz == 0)
+    for (const WrittenFigure &cell : cells)
+        if (cell.number && *cell.number >= 0)
+            fluxes << ObservedFlux{cell.mhz, cell.number, QString()};
+    return fluxes;
+}
+
+std::optional<double> writtenNumber(const QCborValue &value)
+{
+    if (value.isInteger())
+        return double(value.toInteger());
+    if (value.isDouble())
+        return value.toDouble();
+    return std::nullopt;
+}
+
+std::optional<double> detailFlux(const std::optional<double> &number)
+{
+    if (!number || !std::isfinite(*number) || *number < 0)
+        return std::nullopt;
+    return number;
+}
+
+// The entry's details as written. Qualities repeat from detail to detail: each
+// new one is converted once.
+QList<WrittenFigure> writtenDetails(const QCborArray &details)
+{
+    QList<WrittenFigure> figures;
+    figures.reserve(details.size());
+    QCborValue lastQuality;
+    QString lastQualityText;
+    for (const QCborValue &value : details) {
+        const QCborMap detail = value.toMap();
+        const QCborValue quality = detail.value(QLatin1String("observed_quality"));
+        if (quality != lastQuality) {
+            lastQuality = quality;
+            lastQualityText = quality.toString();
+        }
+        figures << WrittenFigure{
+            WholeNumber(writtenNumber(detail.value(QLatin1String("frequency")))),
+            writtenNumber(detail.value(QLatin1String("flux"))), lastQualityText};
+    }
+    return figures;
+}
+
+// The entry's figures at whole positive frequencies, the last one of a frequency
+// given twice standing in the place of the first.
+QList<ObservedFlux> entryFluxes(const QList<WrittenFigure> &details)
+{
+    QList<ObservedFlux> fluxes;
+    fluxes.reserve(details.size());
+    for (const WrittenFigure &detail : details) {
+        if (detail.mhz < 1 || detail.mhz > HighestFrequencyMHz)
             continue;
-        const ObservedFlux flux{mhz, detailFlux(detail.value("flux")),
-                                printable(detail.value("observed_quality").toString())};
+        const ObservedFlux flux{detail.mhz, detailFlux(detail.number), printable(detail.quality)};
         auto same = std::find_if(fluxes.begin(), fluxes.end(),
-                                 [mhz](const ObservedFlux &f) { return f.mhz == mhz; });
+                                 [&flux](const ObservedFlux &f) { return f.mhz == flux.mhz; });
         if (same != fluxes.end())
             *same = flux;
         else
             fluxes << flux;
     }
     return fluxes;
+}
+
+Observation jsonObservation(const QCborMap &entry)
+{
+    const QString name = entry.value(QLatin1String("common_name")).toString();
+    const QString tag = entry.value(QLatin1String("time_tag")).toString();
+    Observation observation;
+    observation.written = {name.toUtf8(), tag.toUtf8(),
+                           writtenDetails(entry.value(QLatin1String("details")).toArray())};
+    observation.station = CanonicalStationName(printable(name));
+    observation.timeUtc = TagTimeUtc(observation.written.timeText);
+    observation.timeText = printable(tag);
+    observation.origin = Origin::Json;
+    observation.fluxes = entryFluxes(observation.written.figures);
+    return observation;
 }
 } // namespace
 
@@ -117,71 +247,84 @@ const char *SeriesName(Series series)
     return "";
 }
 
-QList<Observation> ReadTextObservations(const QByteArray &product)
+QList<Observation> ReadTextObservations(const QByteArray &product, QByteArray *issuedText,
+                                        QByteArray *tableDateText)
 {
     QByteArray bytes = product;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QByteArray tableDate;
     const QByteArray issued = ReadIndicesTable(buffer, &tableDate);
-    const QByteArray date = issued.left(
-        qsizetype(Utf8PrefixLength(issued.constData(), std::size_t(issued.size()), 12)));
+    const QByteArray date = issued.left(qsizetype(
+        Utf8PrefixLength(issued.constData(), std::size_t(issued.size()), IssueDatePartBytes)));
+    const ProductDates dates(issued, tableDate);
     QList<Observation> observations;
     for (int column = 1; column < IndicesGridColumns; ++column) {
         const StationColumn &station = StationColumns[column - 1];
         Observation observation;
-        observation.station = CanonicalStationName(QString::fromLatin1(station.name));
-        observation.timeUtc = ColumnTimeUtc(issued, tableDate, station.time);
-        observation.timeText = printable(date.leftJustified(IssueDatePartBytes) + station.time);
+        observation.written = {station.name, listedColumnTime(issued, station.time), {}};
         for (int row = 0; row < StationFrequencyCount; ++row)
-            if (const std::optional<ObservedFlux> flux = gridFlux(row, column))
-                observation.fluxes << *flux;
-        if (!observation.fluxes.isEmpty())
-            observations << observation;
+            observation.written.figures << writtenCell(row, column);
+        const QList<WrittenFigure> &cells = observation.written.figures;
+        if (std::none_of(cells.begin(), cells.end(),
+                         [](const WrittenFigure &f) { return f.number; }))
+            continue;
+        observation.station = CanonicalStationName(QString::fromLatin1(station.name));
+        observation.timeUtc = columnTimeUtc(dates, station.time);
+        observation.timeText = printable(date.leftJustified(IssueDatePartBytes) + station.time);
+        observation.fluxes = cellFluxes(cells);
+        observations << observation;
     }
+    if (issuedText)
+        *issuedText = issued;
+    if (tableDateText)
+        *tableDateText = tableDate;
     return observations;
 }
 
 std::optional<QList<Observation>> ReadJsonObservations(const QByteArray &product)
 {
-    const QJsonDocument document = QJsonDocument::fromJson(JsonProductText(product));
+    return ReadJsonObservations(QJsonDocument::fromJson(JsonProductText(product)));
+}
+
+std::optional<QList<Observation>> ReadJsonObservations(const QJsonDocument &document,
+                                                       qsizetype count)
+{
     if (!document.isArray())
         return std::nullopt;
+    // The parsed document is walked in its CBOR form, which Qt shares with it and
+    // looks keys up in faster.
+    const QCborArray entries = QCborArray::fromJsonArray(document.array());
+    const qsizetype read = count < 0 ? entries.size() : std::min(count, entries.size());
     QList<Observation> observations;
-    for (const QJsonValue &value : document.array()) {
-        const QJsonObject entry = value.toObject();
-        const QString tag = entry.value("time_tag").toString();
-        Observation observation;
-        observation.station =
-            CanonicalStationName(printable(entry.value("common_name").toString()));
-        observation.timeUtc = TagTimeUtc(tag.toUtf8());
-        observation.timeText = printable(tag);
-        observation.origin = Origin::Json;
-        observation.fluxes = entryFluxes(entry.value("details").toArray());
-        observations << observation;
-    }
+    observations.reserve(read);
+    for (qsizetype i = 0; i < read; ++i)
+        observations << jsonObservation(entries.at(i).toMap());
     return observations;
 }
 
 QString ColumnTimeUtc(const QByteArray &issued, const QByteArray &tableDate,
                       const QByteArray &columnTime)
 {
-    const QTime time(columnTime.left(2).toInt(), columnTime.mid(2, 2).toInt());
-    const QDateTime table = productDateTime(tableDate, false);
-    if (table.isValid())
-        return isoUtc(QDateTime(table.date(), time, Qt::UTC));
-    const QDateTime issue = productDateTime(issued, true);
-    if (!issue.isValid())
-        return QString();
-    const int daysBack = time > issue.time() ? 1 : 0;
-    return isoUtc(QDateTime(issue.date().addDays(-daysBack), time, Qt::UTC));
+    return columnTimeUtc(ProductDates{issued, tableDate}, columnTime);
 }
 
 QString TagTimeUtc(const QByteArray &timeTag)
 {
+    // The service's own shape is read field by field, as UTC: Qt would take it as
+    // local time and move a time in a daylight-saving gap.
+    if (const std::optional<QString> time = plainTagTimeUtc(timeTag))
+        return *time;
     const QDateTime local =
         QDateTime::fromString(QString::fromLatin1(timeTag.left(19)), Qt::ISODate);
-    return local.isValid() ? isoUtc(QDateTime(local.date(), local.time(), Qt::UTC)) : QString();
+    return local.isValid() ? isoUtc(local.date(), local.time()) : QString();
+}
+
+int WholeNumber(const std::optional<double> &number)
+{
+    const bool whole = number && *number >= std::numeric_limits<int>::min() &&
+                       *number <= std::numeric_limits<int>::max() && *number == std::trunc(*number);
+    return whole ? int(*number) : 0;
 }
 
 QString QualityFlag(const QString &quality)

@@ -22,7 +22,6 @@ const std::array<StationColumn, IndicesGridColumns - 1> StationColumns = {{
 
 namespace {
 constexpr int IssueDateColumn = 9;
-constexpr int IssueDatePartBytes = 12;
 constexpr int FluxTableHeadingLines = 2;
 
 using Line = std::string_view;
@@ -72,25 +71,13 @@ QByteArray textAfter(Line line, const char *marker)
 }
 
 // The text from column 9 to the line end or a zero byte; only its date part is
-// ever used, and BuildStationRecords cuts that.
+// ever used, and the observations cut that.
 QByteArray issueDateFrom(Line line)
 {
     if (line.size() <= IssueDateColumn)
         return {};
     const Line rest = line.substr(IssueDateColumn);
     return QByteArray(rest.data(), qsizetype(std::min(rest.find('\0'), rest.size())));
-}
-
-// The issue date, or nothing when the file cannot be opened; the file is read
-// into the grid and closed before any record is built.
-std::optional<QByteArray> readIndicesFile(const QString &path)
-{
-    QByteArray product;
-    if (!ReadProductFile(path, product))
-        return std::nullopt;
-    QBuffer buffer(&product);
-    buffer.open(QIODevice::ReadOnly);
-    return ReadIndicesTable(buffer);
 }
 
 // Only blanks separate the values of a row whose line end is removed.
@@ -159,40 +146,36 @@ QByteArray ReadIndicesTable(QIODevice &in, QByteArray *tableDate)
     return issueDate;
 }
 
-void BuildStationRecords(const QByteArray &issueDate, int &observationCount, ObservationSink &sink)
+void BuildStationRecords(const QList<Observation> &observations, int &observationCount,
+                         ObservationSink &sink)
 {
-    const std::size_t cutBytes = std::min<std::size_t>(issueDate.size(), IssueDatePartBytes);
-    const std::size_t datePart =
-        Utf8PrefixLength(issueDate.constData(), issueDate.size(), IssueDatePartBytes);
-    for (int column = 1; column < IndicesGridColumns; ++column) {
-        if (IndicesGrid[0][column] == MissingValue)
+    for (const Observation &observation : observations) {
+        const WrittenObservation &written = observation.written;
+        if (written.figures.size() != StationFrequencyCount || !written.figures[0].number)
             continue;
         if (observationCount >= ObservationCapacity)
             return;
-        const StationColumn &station = StationColumns[column - 1];
         ObservationRecord &record = ObservationRecords[observationCount];
         ClearObservation(record);
-        WriteFixedText(record.name, station.name);
-        std::memset(record.timeText, 0, FixedTextSize);
-        std::memcpy(record.timeText, issueDate.constData(), datePart);
-        // A character that the cut would split is left out, and blanks take its
-        // bytes, so that the station's time still follows the date.
-        std::memset(record.timeText + datePart, ' ', cutBytes - datePart);
-        std::memcpy(record.timeText + IssueDatePartBytes, station.time, std::strlen(station.time));
-        for (int k = 0; k < StationFrequencyCount; ++k)
-            record.slots[k].flux = IndicesGrid[k][column];
+        WriteFixedText(record.name, written.name.constData(), std::size_t(written.name.size()));
+        WriteFixedText(record.timeText, written.timeText.constData(),
+                       std::size_t(written.timeText.size()));
+        for (int k = 0; k < StationFrequencyCount; ++k) {
+            const std::optional<double> &cell = written.figures[k].number;
+            record.slots[k].flux = cell ? std::int32_t(*cell) : MissingValue;
+        }
         PublishRecord(sink, observationCount, record.name, record.timeText);
     }
 }
 
 int ReadTextFluxFile(const QString &path, int &observationCount, ObservationSink &sink)
 {
-    const std::optional<QByteArray> issueDate = readIndicesFile(path);
-    if (!issueDate) {
+    QByteArray product;
+    if (!ReadProductFile(path, product)) {
         qDebug() << "Could not open SFU datafile";
         return -1;
     }
-    BuildStationRecords(*issueDate, observationCount, sink);
+    BuildStationRecords(ReadTextObservations(product), observationCount, sink);
     DumpObservations(observationCount);
     return 0;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "data/ObservationStore.h"
+#include "data/Observations.h"
 
 #include <QByteArray>
 #include <QString>
@@ -26,8 +27,10 @@ extern const std::array<StationColumn, IndicesGridColumns - 1> StationColumns;
 // date of the table's columns in today's layout ("2025 Dec 24").
 QByteArray ReadIndicesTable(QIODevice &in, QByteArray *tableDate = nullptr);
 
-// Turns every station column with a 245 MHz value into one record and one item.
-void BuildStationRecords(const QByteArray &issueDate, int &observationCount, ObservationSink &sink);
+// Turns every observation of a text product with a 245 MHz value into one record
+// and one item, as the product writes it.
+void BuildStationRecords(const QList<Observation> &observations, int &observationCount,
+                         ObservationSink &sink);
 
 // 0 when the file was read, -1 when it could not be opened.
 int ReadTextFluxFile(const QString &path, int &observationCount, ObservationSink &sink);

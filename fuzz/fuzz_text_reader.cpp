@@ -5,7 +5,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     CheckRead(data, size, 7, [](QIODevice &in, int &count, ObservationSink &sink) {
-        BuildStationRecords(ReadIndicesTable(in), count, sink);
+        BuildStationRecords(ReadTextObservations(in.readAll()), count, sink);
         return 0;
     });
     return 0;

@@ -48,7 +48,7 @@ double limitOf(const ModeContext &c, const QCommandLineOption &option)
 int CheckAlerts(const ModeContext &c, const LoadedProduct &loaded)
 {
     const ReportOptions &o = c.options;
-    const QList<Observation> observations = ProductObservations(loaded.bytes, loaded.format);
+    const QList<Observation> &observations = loaded.read.observations;
     const qsizetype chosen = ChosenObservation(c, loaded, observations);
     const int mhz = c.parser.value(o.mhz).toInt();
     const FluxAt flux = chosen < 0 ? FluxAt() : FluxAtFrequency(observations[chosen], mhz);

@@ -154,21 +154,12 @@ QString framed(const QString &body, bool empty, ReportFormat format)
 }
 } // namespace
 
-QList<Observation> ProductObservations(const QByteArray &bytes, ProductFormat format)
+bool ArchiveProduct(const ModeContext &c, const LoadedProduct &loaded)
 {
-    if (format == ProductFormat::Json)
-        return ReadJsonObservations(bytes).value_or(QList<Observation>());
-    return ReadTextObservations(bytes);
-}
-
-bool ArchiveProduct(const ModeContext &c, const QByteArray &bytes, ProductFormat format,
-                    const QString &path)
-{
-    const std::optional<QList<Observation>> observations = observationsOf(bytes, format);
     Archive archive;
     QStringList stored;
-    return observations && openArchive(c, archive) &&
-           storeAll(c, archive, *observations, path, stored);
+    return openArchive(c, archive) &&
+           storeAll(c, archive, loaded.read.observations, loaded.path, stored);
 }
 
 int RunImport(const ModeContext &c)

@@ -115,7 +115,7 @@ int RunProductReport(const ModeContext &c)
     LoadedProduct loaded;
     if (!LoadProduct(c, loaded) || !HasObservation(c, loaded, wanted))
         return 1;
-    if (parser.isSet(o.archive) && !ArchiveProduct(c, loaded.bytes, loaded.format, loaded.path))
+    if (parser.isSet(o.archive) && !ArchiveProduct(c, loaded))
         return 1;
     // A failure outranks an alert, and leaves standard output empty.
     const int alert =

@@ -72,7 +72,7 @@ bool PublishObservation(const ModeContext &c, const LoadedProduct &loaded)
     std::optional<MqttCredentials> credentials;
     if (target && c.parser.isSet(o.mqttCredentials))
         credentials = ReadMqttCredentials(c.parser.value(o.mqttCredentials), problem);
-    const QList<Observation> observations = ProductObservations(loaded.bytes, loaded.format);
+    const QList<Observation> &observations = loaded.read.observations;
     const qsizetype chosen = ChosenObservation(c, loaded, observations);
     if (problem.isEmpty() && (chosen < 0 || observations[chosen].timeUtc.isEmpty()))
         problem = "the chosen observation has no date and cannot be published";

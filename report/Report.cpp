@@ -252,16 +252,17 @@ ProductFormat DetectProductFormat(const QByteArray &product)
 
 int ReadProduct(const QByteArray &product, ProductFormat format, ProductRead &read)
 {
-    QByteArray bytes = product;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
     NullSink sink;
     read = ProductRead();
     ResetObservationStore(read.count);
-    if (format == ProductFormat::Json)
-        return ReadJsonFluxDevice(buffer, read.count, sink, &read.entries);
-    read.issued = ReadIndicesTable(buffer, &read.tableDate);
-    BuildStationRecords(read.issued, read.count, sink);
+    if (format == ProductFormat::Json) {
+        const int result =
+            ReadJsonFluxDocument(JsonProductText(product), read.count, sink, &read.observations);
+        read.entries = read.observations.size();
+        return result;
+    }
+    read.observations = ReadTextObservations(product, &read.issued, &read.tableDate);
+    BuildStationRecords(read.observations, read.count, sink);
     if (VerboseLogging)
         DumpObservations(read.count);
     return 0;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "data/Observations.h"
+
 #include <QByteArray>
 #include <QString>
 #include <utility>
@@ -11,14 +13,16 @@ enum class ProductFormat { Text, Json };
 ProductFormat DetectProductFormat(const QByteArray &product);
 
 // What a read leaves beside the store: the records in it, how many entries a
-// JSON product holds (the store keeps the first 90), and the dates that the text
-// product's columns belong to.
+// JSON product holds (the store keeps the first 90), the dates that the text
+// product's columns belong to, and every observation of the product, from which
+// the store took its records.
 struct ProductRead
 {
     int count = 0;
     qsizetype entries = 0;
     QByteArray issued;    // the ":Issued:" text
     QByteArray tableDate; // the table's marker line after the marker
+    QList<Observation> observations;
 };
 
 // Reads a product held in memory into a freshly reset observation store, as the

@@ -165,10 +165,6 @@ int RunSunNoise(const ModeContext &context);
 // --measured-y-db: the station's G/T from the Sun noise it measured.
 int RunMeasuredY(const ModeContext &context);
 
-// A product's whole sequence of observations, as its format reads.
-QList<Observation> ProductObservations(const QByteArray &bytes, ProductFormat format);
-
-// Stores every observation of a product already read from `path` in the archive
-// that the options name; false with a message on `err` when it cannot.
-bool ArchiveProduct(const ModeContext &context, const QByteArray &bytes, ProductFormat format,
-                    const QString &path);
+// Stores every observation of a product already read in the archive that the
+// options name; false with a message on `err` when it cannot.
+bool ArchiveProduct(const ModeContext &context, const LoadedProduct &loaded);

@@ -217,7 +217,7 @@ bool readFlux(const ModeContext &c, FluxSource &source)
     if (c.parser.isSet(c.options.observation) &&
         !HasObservation(c, loaded, c.parser.value(c.options.observation).toInt()))
         return false;
-    observations = ProductObservations(loaded.bytes, loaded.format);
+    observations = loaded.read.observations;
     chosen = ChosenObservation(c, loaded, observations);
     if (chosen >= 0 || c.parser.isSet(c.options.combine))
         return true;

@@ -356,19 +356,22 @@ private Q_SLOTS:
                  row.timeText);
     }
 
-    // A time without an offset is UTC, whatever the local zone.
+    // A time without an offset is UTC, whatever the local zone: also a time that
+    // the local clock skips when daylight saving starts.
     void timesWithoutOffset()
     {
         const QByteArray zone = qgetenv("TZ");
-        qputenv("TZ", "Asia/Kolkata");
+        qputenv("TZ", "Europe/Berlin");
         tzset();
         QVERIFY(WriteFile(dir.filePath("a"), Real));
-        const int imported = std::get<0>(report(expand("--import <db> <a>")));
-        const auto [status, out, err] =
-            report(expand(H + "--from 2025-12-19T17:00:00 --to 2025-12-19T17:00:00 --mhz 2800"));
+        QVERIFY(WriteFile(dir.filePath("b"), R"([{"common_name": "Learmonth", "time_tag":
+            "2024-03-31T02:30:00", "details": [{"frequency": 245, "flux": 14}]}])"));
+        const int imported = std::get<0>(report(expand("--import <db> <a> <b>")));
+        const auto [status, out, err] = report(expand(H + "--from 2024-03-31 --mhz 2800,245"));
         zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
         tzset();
         QCOMPARE(imported, 0);
+        QVERIFY2(out.contains("Learmonth,2024-03-31T02:30:00Z,245,14,"), qPrintable(out));
         QVERIFY2(out.contains("Penticton,2025-12-19T17:00:00Z,2800,118,"), qPrintable(out));
     }
 
