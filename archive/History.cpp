@@ -13,6 +13,13 @@
 #include <cstdio>
 
 namespace {
+constexpr qint64 SecondsPerDay = 86400;
+
+// Days since 1970-01-01 of a time in seconds, rounded down before 1970 too.
+qint64 dayOf(qint64 timeS)
+{
+    return timeS / SecondsPerDay - (timeS % SecondsPerDay < 0);
+}
 bool isStationFrequency(int mhz)
 {
     return std::find(StationFrequencies.begin(), StationFrequencies.end(), mhz) !=
@@ -147,7 +154,7 @@ QList<DailyRow> DailyMedians(const QList<HistoryRow> &rows)
         days.clear();
     };
     for (const HistoryRow &row : rows) {
-        const qint64 dayNumber = row.timeS / 86400 - (row.timeS % 86400 < 0);
+        const qint64 dayNumber = dayOf(row.timeS);
         if (dayNumber != current)
             takeMedians();
         current = dayNumber;
@@ -219,8 +226,8 @@ QString IsoDay(QDate day)
 
 QString IsoUtc(qint64 timeS)
 {
-    const qint64 days = timeS / 86400 - (timeS % 86400 < 0);
-    const qint64 second = timeS - days * 86400;
+    const qint64 days = dayOf(timeS);
+    const qint64 second = timeS - days * SecondsPerDay;
     char time[40];
     std::snprintf(time, sizeof time, "T%02d:%02d:%02dZ", int(second / 3600), int(second / 60 % 60),
                   int(second % 60));

@@ -62,8 +62,9 @@ int CheckAlerts(const ModeContext &c, const LoadedProduct &loaded)
                              .arg(observation.station, observation.timeUtc)
                              .arg(mhz)
                              .arg(*flux.sfu, 0, 'f', 1);
-    if (c.parser.isSet(o.alertAbove) && *flux.sfu > limitOf(c, o.alertAbove)) {
-        c.err << what << " is above " << limitOf(c, o.alertAbove) << " sfu\n";
+    const double above = limitOf(c, o.alertAbove);
+    if (c.parser.isSet(o.alertAbove) && *flux.sfu > above) {
+        c.err << what << " is above " << above << " sfu\n";
         return 3;
     }
     if (!c.parser.isSet(o.alertRise))
