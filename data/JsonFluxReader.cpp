@@ -86,13 +86,14 @@ void storeEntry(const WrittenObservation &entry, int m, int &observationCount,
                 ObservationSink &sink)
 {
     if (VerboseLogging)
-        qDebug() << "Common Name: " << QString::fromUtf8(entry.name)
-                 << " Time: " << QString::fromUtf8(entry.timeText);
+        qDebug() << "Common Name: " << entry.name << " Time: " << entry.timeText;
 
     ObservationRecord &record = ObservationRecords[m];
     ClearObservation(record);
-    WriteFixedText(record.name, entry.name.constData(), std::size_t(entry.name.size()));
-    WriteFixedText(record.timeText, entry.timeText.constData(), std::size_t(entry.timeText.size()));
+    const QByteArray nameText = entry.name.toUtf8();
+    const QByteArray tagText = entry.timeText.toUtf8();
+    WriteFixedText(record.name, nameText.constData(), std::size_t(nameText.size()));
+    WriteFixedText(record.timeText, tagText.constData(), std::size_t(tagText.size()));
 
     PublishRecord(sink, observationCount, record.name,
                   DisplayTimeFromTag(record.timeText).constData());
@@ -144,16 +145,16 @@ int ReadJsonFluxDocument(const QByteArray &json, int &observationCount, Observat
     // As the debug stream spaces "Solar Flux Data array contains ", the count and " items".
     qDebug("Solar Flux Data array contains  %lld  items", static_cast<long long>(entries));
     // The store keeps the first entries only: the others are read when asked for.
-    const QList<Observation> observations =
-        *ReadJsonObservations(document, read ? -1 : ObservationCapacity);
+    const QList<WrittenObservation> written =
+        *ReadJsonEntries(document, read ? -1 : ObservationCapacity);
     if (read)
-        *read = observations;
+        *read = JsonObservations(written);
     if (entries == 0) {
         qDebug("JSON array is empty");
         return -1;
     }
-    for (int m = 0; m < ObservationCapacity && m < observations.size(); ++m)
-        storeEntry(observations[m].written, m, observationCount, sink);
+    for (int m = 0; m < ObservationCapacity && m < written.size(); ++m)
+        storeEntry(written[m], m, observationCount, sink);
     if (VerboseLogging)
         DumpObservations(observationCount);
     return 0;

@@ -14,6 +14,8 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -37,6 +39,17 @@ QDateTime productDateTime(const QByteArray &text, bool withTime)
     return QDateTime(date, withTime ? time : QTime(0, 0), Qt::UTC);
 }
 
+// "2024-10-14T04:00:00Z", or empty for an invalid time.
+QString isoUtc(const QDate &date, const QTime &time)
+{
+    if (!date.isValid() || !time.isValid() || date.year() < 0 || date.year() > 9999)
+        return QString();
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", date.year(), date.month(),
+                  date.day(), time.hour(), time.minute(), time.second());
+    return QString::fromLatin1(text);
+}
+
 // The dates a text product gives its columns, read once for all of them.
 struct ProductDates
 {
@@ -48,8 +61,6 @@ struct ProductDates
     QDateTime issue;
 };
 
-QString isoUtc(const QDate &date, const QTime &time);
-
 QString columnTimeUtc(const ProductDates &dates, const QByteArray &columnTime)
 {
     const QTime time(columnTime.left(2).toInt(), columnTime.mid(2, 2).toInt());
@@ -59,25 +70,6 @@ QString columnTimeUtc(const ProductDates &dates, const QByteArray &columnTime)
         return QString();
     const int daysBack = time > dates.issue.time() ? 1 : 0;
     return isoUtc(dates.issue.date().addDays(-daysBack), time);
-}
-
-// "2024-10-14T04:00:00Z", or empty for an invalid time.
-QString isoUtc(const QDate &date, const QTime &time)
-{
-    if (!date.isValid() || !time.isValid() || date.year() < 0 || date.year() > 9999)
-        return QString();
-    char text[] = "YYYY-MM-DDTHH:MM:SSZ";
-    const auto put = [&text](int at, int value, int digits) {
-        for (int i = digits - 1; i >= 0; --i, value /= 10)
-            text[at + i] = char('0' + value % 10);
-    };
-    put(0, date.year(), 4);
-    put(5, date.month(), 2);
-    put(8, date.day(), 2);
-    put(11, time.hour(), 2);
-    put(14, time.minute(), 2);
-    put(17, time.second(), 2);
-    return QString::fromLatin1(text, sizeof text - 1);
 }
 
 // A tag of the shape "2024-10-14T04:00:00" (more may follow) as UTC, when its
@@ -99,22 +91,15 @@ std::optional<QString> plainTagTimeUtc(const QByteArray &tag)
     if (!QDate::isValid(field(0, 4), field(5, 2), field(8, 2)) ||
         !QTime::isValid(field(11, 2), field(14, 2), field(17, 2)))
         return std::nullopt;
-    return QString::fromLatin1(tag.constData(), qsizetype(sizeof Shape - 1)) + u'Z';
-}
-
-// Product texts are nearly always printable ASCII without blanks around them,
-// and those stand as they are.
-bool isPlainAscii(const QString &text)
-{
-    if (!text.isEmpty() && (text.front() == u' ' || text.back() == u' '))
-        return false;
-    return std::all_of(text.begin(), text.end(),
-                       [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7f; });
+    char time[sizeof Shape];
+    std::memcpy(time, tag.constData(), sizeof Shape - 1);
+    time[sizeof Shape - 1] = 'Z';
+    return QString::fromLatin1(time, qsizetype(sizeof time));
 }
 
 QString printable(const QString &text)
 {
-    return isPlainAscii(text) ? text : ReplacedControls(text.trimmed());
+    return ReplacedControls(text.trimmed());
 }
 
 // What the window's list shows as a column's time: the issue date's first 12
@@ -163,24 +148,36 @@ std::optional<double> detailFlux(const std::optional<double> &number)
     return number;
 }
 
-// The entry's details as written. Qualities repeat from detail to detail: each
-// new one is converted once.
-QList<WrittenFigure> writtenDetails(const QCborArray &details)
+// Quality texts repeat from detail to detail and from entry to entry ("Good"):
+// each new one is converted once, and the details share its text.
+class QualityTexts
+{
+public:
+    const QString &of(const QCborValue &quality)
+    {
+        if (quality != last) {
+            last = quality;
+            text = quality.toString();
+        }
+        return text;
+    }
+
+private:
+    QCborValue last;
+    QString text;
+};
+
+// The entry's details as written.
+QList<WrittenFigure> writtenDetails(const QCborArray &details, QualityTexts &qualities)
 {
     QList<WrittenFigure> figures;
     figures.reserve(details.size());
-    QCborValue lastQuality;
-    QString lastQualityText;
     for (const QCborValue &value : details) {
         const QCborMap detail = value.toMap();
-        const QCborValue quality = detail.value(QLatin1String("observed_quality"));
-        if (quality != lastQuality) {
-            lastQuality = quality;
-            lastQualityText = quality.toString();
-        }
         figures << WrittenFigure{
             WholeNumber(writtenNumber(detail.value(QLatin1String("frequency")))),
-            writtenNumber(detail.value(QLatin1String("flux"))), lastQualityText};
+            writtenNumber(detail.value(QLatin1String("flux"))),
+            qualities.of(detail.value(QLatin1String("observed_quality")))};
     }
     return figures;
 }
@@ -205,19 +202,11 @@ QList<ObservedFlux> entryFluxes(const QList<WrittenFigure> &details)
     return fluxes;
 }
 
-Observation jsonObservation(const QCborMap &entry)
+WrittenObservation writtenEntry(const QCborMap &entry, QualityTexts &qualities)
 {
-    const QString name = entry.value(QLatin1String("common_name")).toString();
-    const QString tag = entry.value(QLatin1String("time_tag")).toString();
-    Observation observation;
-    observation.written = {name.toUtf8(), tag.toUtf8(),
-                           writtenDetails(entry.value(QLatin1String("details")).toArray())};
-    observation.station = CanonicalStationName(printable(name));
-    observation.timeUtc = TagTimeUtc(observation.written.timeText);
-    observation.timeText = printable(tag);
-    observation.origin = Origin::Json;
-    observation.fluxes = entryFluxes(observation.written.figures);
-    return observation;
+    return {entry.value(QLatin1String("common_name")).toString(),
+            entry.value(QLatin1String("time_tag")).toString(),
+            writtenDetails(entry.value(QLatin1String("details")).toArray(), qualities)};
 }
 } // namespace
 
@@ -262,7 +251,9 @@ QList<Observation> ReadTextObservations(const QByteArray &product, QByteArray *i
     for (int column = 1; column < IndicesGridColumns; ++column) {
         const StationColumn &station = StationColumns[column - 1];
         Observation observation;
-        observation.written = {station.name, listedColumnTime(issued, station.time), {}};
+        observation.written = {QString::fromLatin1(station.name),
+                               QString::fromLatin1(listedColumnTime(issued, station.time)),
+                               {}};
         for (int row = 0; row < StationFrequencyCount; ++row)
             observation.written.figures << writtenCell(row, column);
         const QList<WrittenFigure> &cells = observation.written.figures;
@@ -282,13 +273,8 @@ QList<Observation> ReadTextObservations(const QByteArray &product, QByteArray *i
     return observations;
 }
 
-std::optional<QList<Observation>> ReadJsonObservations(const QByteArray &product)
-{
-    return ReadJsonObservations(QJsonDocument::fromJson(JsonProductText(product)));
-}
-
-std::optional<QList<Observation>> ReadJsonObservations(const QJsonDocument &document,
-                                                       qsizetype count)
+std::optional<QList<WrittenObservation>> ReadJsonEntries(const QJsonDocument &document,
+                                                         qsizetype count)
 {
     if (!document.isArray())
         return std::nullopt;
@@ -296,11 +282,38 @@ std::optional<QList<Observation>> ReadJsonObservations(const QJsonDocument &docu
     // looks keys up in faster.
     const QCborArray entries = QCborArray::fromJsonArray(document.array());
     const qsizetype read = count < 0 ? entries.size() : std::min(count, entries.size());
-    QList<Observation> observations;
-    observations.reserve(read);
+    QList<WrittenObservation> written;
+    written.reserve(read);
+    QualityTexts qualities;
     for (qsizetype i = 0; i < read; ++i)
-        observations << jsonObservation(entries.at(i).toMap());
+        written << writtenEntry(entries.at(i).toMap(), qualities);
+    return written;
+}
+
+QList<Observation> JsonObservations(const QList<WrittenObservation> &entries)
+{
+    QList<Observation> observations;
+    observations.reserve(entries.size());
+    for (const WrittenObservation &entry : entries) {
+        Observation observation;
+        observation.station = CanonicalStationName(printable(entry.name));
+        observation.timeUtc = TagTimeUtc(entry.timeText.toUtf8());
+        observation.timeText = printable(entry.timeText);
+        observation.origin = Origin::Json;
+        observation.fluxes = entryFluxes(entry.figures);
+        observation.written = entry;
+        observations << observation;
+    }
     return observations;
+}
+
+std::optional<QList<Observation>> ReadJsonObservations(const QByteArray &product)
+{
+    const std::optional<QList<WrittenObservation>> entries =
+        ReadJsonEntries(QJsonDocument::fromJson(JsonProductText(product)));
+    if (!entries)
+        return std::nullopt;
+    return JsonObservations(*entries);
 }
 
 QString ColumnTimeUtc(const QByteArray &issued, const QByteArray &tableDate,

@@ -34,13 +34,14 @@ struct WrittenFigure
 };
 
 // An observation in its product's own words, as the window's list keeps it: the
-// name and time text byte for byte, and the figures in the product's order (a
-// text column's nine cells; every detail of a JSON entry, a frequency given twice
-// or one the list has no slot for included).
+// name and time text as written (the text product's bytes as Latin-1, so that
+// every byte comes back), and the figures in the product's order (a text
+// column's nine cells; every detail of a JSON entry, a frequency given twice or
+// one the list has no slot for included).
 struct WrittenObservation
 {
-    QByteArray name;
-    QByteArray timeText;
+    QString name;
+    QString timeText;
     QList<WrittenFigure> figures;
 };
 
@@ -69,12 +70,18 @@ const char *SeriesName(Series series);
 QList<Observation> ReadTextObservations(const QByteArray &product, QByteArray *issued = nullptr,
                                         QByteArray *tableDate = nullptr);
 
-// Every entry of a JSON product, in the product's order (the service lists the
-// newest first), or the first `count` of them; nothing when the product is not a
-// JSON array.
+// The entries of a JSON product in its own words, in the product's order (the
+// service lists the newest first), or the first `count` of them; nothing when
+// the document is not an array.
+std::optional<QList<WrittenObservation>> ReadJsonEntries(const QJsonDocument &document,
+                                                         qsizetype count = -1);
+
+// The observations that entries of a JSON product give, in their order.
+QList<Observation> JsonObservations(const QList<WrittenObservation> &entries);
+
+// Every entry of a JSON product as an observation; nothing when the product is
+// not a JSON array.
 std::optional<QList<Observation>> ReadJsonObservations(const QByteArray &product);
-std::optional<QList<Observation>> ReadJsonObservations(const QJsonDocument &document,
-                                                       qsizetype count = -1);
 
 // A text product's column time ("1700 UTC") as ISO 8601 UTC, dated by the table's
 // own date, or in the older layout without one by the issue date, a column later

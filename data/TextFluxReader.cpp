@@ -157,9 +157,10 @@ void BuildStationRecords(const QList<Observation> &observations, int &observatio
             return;
         ObservationRecord &record = ObservationRecords[observationCount];
         ClearObservation(record);
-        WriteFixedText(record.name, written.name.constData(), std::size_t(written.name.size()));
-        WriteFixedText(record.timeText, written.timeText.constData(),
-                       std::size_t(written.timeText.size()));
+        const QByteArray name = written.name.toLatin1();
+        const QByteArray timeText = written.timeText.toLatin1();
+        WriteFixedText(record.name, name.constData(), std::size_t(name.size()));
+        WriteFixedText(record.timeText, timeText.constData(), std::size_t(timeText.size()));
         for (int k = 0; k < StationFrequencyCount; ++k) {
             const std::optional<double> &cell = written.figures[k].number;
             record.slots[k].flux = cell ? std::int32_t(*cell) : MissingValue;
