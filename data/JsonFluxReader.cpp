@@ -60,8 +60,7 @@ QByteArray tagCutToFallbackLength(const char *timeTag)
 
 void storeDetails(const QList<WrittenFigure> &details, ObservationRecord &record)
 {
-    // The reader shares one text among the details of one quality: each is
-    // converted once.
+    // Qualities repeat from detail to detail: each new one is converted once.
     QString lastQuality;
     QByteArray lastQualityText;
     for (const WrittenFigure &detail : details) {
@@ -73,7 +72,7 @@ void storeDetails(const QList<WrittenFigure> &details, ObservationRecord &record
         if (slot < 0)
             continue;
         record.slots[slot].flux = flux;
-        if (!detail.quality.isSharedWith(lastQuality)) {
+        if (detail.quality != lastQuality) {
             lastQuality = detail.quality;
             lastQualityText = detail.quality.toUtf8();
         }
