@@ -158,6 +158,7 @@ const PlotRun Plots[] = {
     {"SVG of daily medians, with legend and title", "--mhz 2800 --daily --output <dir>/p.svg", 0, "<?xml", "Penticton 2800 MHz"},
     {"SVG axes: dates, and sfu in powers of 2 for a narrow range", "--mhz 2800 --output <dir>/p.svg", 0, "<?xml", "date (UTC)"},
     {"SVG flux labels", "--mhz 2800 --output <dir>/p.svg", 0, "<?xml", ">128<"},
+    {"SVG date labels: the first a fiftieth of the span before the first value", "--mhz 2800 --output <dir>/p.svg", 0, "<?xml", ">2004-05-28<"},
     {"SVG title names the period", "--mhz 2800 --output <dir>/p.svg", 0, "<?xml", "Solar radio flux, 2004-01-01 00:00 to 2026-01-01 23:59 UTC"},
     {"SVG of the plot's size", "--mhz 2800 --output <dir>/p.svg", 0, "<?xml", "width=\"352.778mm\" height=\"211.667mm\"\n viewBox=\"0 0 1000 600\""},
     {"a flux of 1 sfu is drawn", "--mhz 410 --output <dir>/p.png", 0, "\x89PNG"},

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The core: both readers, the estimates and the display texts, without a window.
 #include "data/JsonFluxReader.h"
+#include "data/Observations.h"
 #include "data/TextFluxReader.h"
 #include "flux/BandFlux.h"
 #include "flux/FluxDisplays.h"
@@ -108,7 +109,8 @@ const ReadRow ReadRows[] = {
     {"empty array", "[]", "", Stale, "Solar Flux Data array contains  0  items|JSON array is empty", true},
     {"all nine frequencies", entry("Learmonth", T, "245:14:G 410:38:G 610:52:G 1415:66:G 2695:95:G 2800:101:G 4995:142:G 8800:262:G 15400:568:F"), "Learmonth   2024 Oct 14 0400 UTC", "14 38 52 66 95 -1 142 262 568|G|G|G|G|G||G|G|F", Count1, true},
     {"partial details: the rest -1", entry("Palehua", T, "245:14:Good 8800:262:Good"), "Palehua     2024 Oct 14 0400 UTC", "14 -1 -1 -1 -1 -1 -1 262 -1|Good|||||||Good|", Count1, true},
-    {"odd details", entry("Sag Hill", T, R"({"frequency":245,"flux":14.5,"observed_quality":"G"},{"frequency":410},{"frequency":610,"flux":null},{"frequency":"1415","flux":6},{"frequency":2695,"flux":90,"observed_quality":"Early"},{"frequency":2695,"flux":95,"observed_quality":"Late"},{"frequency":4995,"flux":"142"},17,{"frequency":8800,"flux":1e12},{"frequency":15400,"flux":-2147483648})"), "Sag Hill    2024 Oct 14 0400 UTC", "0 0 0 -1 95 -1 0 0 -2147483648|G||||Late||||", Count1, true},
+    {"odd details", entry("Sag Hill", T, R"({"frequency":245,"flux":14.5,"observed_quality":"G"},{"frequency":410},{"frequency":610,"flux":null},{"frequency":"1415","flux":6},{"frequency":2695,"flux":90,"observed_quality":"Early"},{"frequency":2695,"flux":95,"observed_quality":"Late"},{"frequency":4995,"flux":"142"},17,{"frequency":8800,"flux":1e12})"), "Sag Hill    2024 Oct 14 0400 UTC", "0 0 0 -1 95 -1 0 0 -1|G||||Late||||", Count1, true},
+    {"32-bit fluxes", entry("Palehua", T, "245:2147483647:G 410:-2147483648:G"), "Palehua     2024 Oct 14 0400 UTC", "2147483647 -2147483648 -1 -1 -1 -1 -1 -1 -1|G|G|||||||", Count1, true},
     {"element not an object", "[7]", "", None, Count1, true},
     {"100 entries give the first 90", Hundred, QStringList(90, "S").join('|'), None, "Solar Flux Data array contains  100  items", true},
     {"long name shown whole", entry("Learmonth Solar Observatory", "2024-09-30T19:59:00"), "Learmonth Solar Observatory 2024 Sep 30 1959 UTC", None, Count1, true},
@@ -177,6 +179,24 @@ private Q_SLOTS:
         RecordingSink sink(&count);
         BuildStationRecords(ReadTextObservations(IndicesProduct()), count, sink);
         QCOMPARE(count, ObservationCapacity);
+    }
+
+    // JSON time tags as UTC: the service's shape field by field, other ISO forms as
+    // Qt reads them, anything else undated.
+    void tagTimes()
+    {
+        const std::pair<const char *, const char *> tags[] = {
+            {"2024-10-14T04:00:00", "2024-10-14T04:00:00Z"},
+            {"2024-10-14T04:00:00.250Z", "2024-10-14T04:00:00Z"},
+            {"2024-10-14T04:00", "2024-10-14T04:00:00Z"},
+            {"2024/10/14T04:00:00", "2024-10-14T04:00:00Z"},
+            {"2024-10-14T04:00:0x", ""},
+            {"2024-02-30T04:00:00", ""},
+            {"2024-10-14T04:60:00", ""},
+            {"9999-12-31T23:59", "9999-12-31T23:59:00Z"},
+        };
+        for (const auto &[tag, utc] : tags)
+            QCOMPARE(TagTimeUtc(tag), QString(utc));
     }
 
     // Each read starts from the store as an earlier read of other data left it.

@@ -122,7 +122,7 @@ class PublishTest : public QObject
         tls = freePort();
         const QString conf = dir.filePath("mosquitto.conf");
         QString text = QString("per_listener_settings false\npersistence false\nuser %1\n"
-                               "allow_anonymous %2\n")
+                               "allow_anonymous %2\nlog_dest stderr\nlog_type notice\n")
                            .arg(QString::fromLocal8Bit(getpwuid(getuid())->pw_name),
                                 authenticated ? "false" : "true");
         if (authenticated)
@@ -233,6 +233,10 @@ private Q_SLOTS:
         QCOMPARE(retained.keys(), row.retained.keys());
         for (auto it = row.retained.cbegin(); it != row.retained.cend(); ++it)
             QVERIFY2(retained[it.key()].contains(it.value()), qPrintable(retained[it.key()]));
+        // The broker names each client's keep-alive as it connects.
+        broker.waitForReadyRead(1000);
+        const QByteArray log = broker.readAllStandardError();
+        QVERIFY2(row.retained.isEmpty() || log.contains(", k30"), log.constData());
     }
 };
 

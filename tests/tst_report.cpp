@@ -87,6 +87,7 @@ const ReportRun Runs[] = {
     {"empty file", "--file <file>", 1, "", "holds no observations", ""},
     {"JSON of the wrong shape", "--file <file>", 1, "", "is not a JSON array", "{\"common_name\": \"Palehua\"}"},
     {"no observation 6", "--observation 6", 1, "", "there is no observation 6;"},
+    {"help", "--help", 0, "Usage: ", nullptr},
     {"observation not a number", "--observation x", 2, "", "the observation is a number"},
     {"unknown format", "--format xml", 2, "", "unknown format xml"},
     {"unknown option", "--colour", 2, "", "Unknown option 'colour'"},
