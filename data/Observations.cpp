@@ -132,8 +132,13 @@ QList<ObservedFlux> cellFluxes(const QList<WrittenFigure> &cells)
     return fluxes;
 }
 
-std::optional<double> writtenNumber(const QCborValue &value)
+// The number at a key as written, read in place: a JSON number, or absent.
+std::optional<double> writtenNumber(const QCborMap &map, QLatin1String key)
 {
+    const QCborMap::ConstIterator found = map.constFind(key);
+    if (found == map.constEnd())
+        return std::nullopt;
+    const QCborValueConstRef value = found.value();
     if (value.isInteger())
         return double(value.toInteger());
     if (value.isDouble())
@@ -174,10 +179,9 @@ QList<WrittenFigure> writtenDetails(const QCborArray &details, QualityTexts &qua
     figures.reserve(details.size());
     for (const QCborValue &value : details) {
         const QCborMap detail = value.toMap();
-        figures << WrittenFigure{
-            WholeNumber(writtenNumber(detail.value(QLatin1String("frequency")))),
-            writtenNumber(detail.value(QLatin1String("flux"))),
-            qualities.of(detail.value(QLatin1String("observed_quality")))};
+        figures << WrittenFigure{WholeNumber(writtenNumber(detail, QLatin1String("frequency"))),
+                                 writtenNumber(detail, QLatin1String("flux")),
+                                 qualities.of(detail.value(QLatin1String("observed_quality")))};
     }
     return figures;
 }
