@@ -97,6 +97,7 @@ const SunRun Runs[] = {
     {"a text product's observation by its number", "--sun-noise --mhz 1296 --observation 1 --gain-dbi 30 --tsys-k 60 --file <text>", 0, "Sun noise from San Vito, "},
     {"one way of choosing the flux", "--sun-noise --mhz 1296 --observation 0 --station Palehua", 2, "", "choose the flux by one of --observation, --station and --combine"},
     {"a measured Y beyond 1000 dB", "--measured-y-db 1000.5 --mhz 1296", 2, "", "--measured-y-db is a number above 0 up to 1000: 1000.5"},
+    {"G/T with the gain alone gives the system temperature", "--measured-y-db 14.27 --mhz 1296 --gain-dbi 30 --file <file> --format json", 0, "...\"gain_dbi\": 30.00, \"t_sys_k\": 59.9}\n"},
     {"a dish of no size", "--sun-noise --mhz 1296 --dish-m 0 --tsys-k 60 --file <file>", 2, "", "--dish-m is a number above 0: 0"},
     {"an antenna temperature of its own", "--sun-noise --mhz 432 --nf-db 1 --tant-k 150 --gain-dbi 20 --format csv --file <file>", 0, "...\r\n432,"},
     {"combined: an observation exactly the hours before counts", "--sun-noise --mhz 1000 --combine 1 --format csv", 0, "...1000,45.6,combined,30.00,,1.000,,60.0,1181.2,13.16,good,45.6,45.6,13.16,13.16,1\r\n"},
