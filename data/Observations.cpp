@@ -15,7 +15,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <limits>
 
 namespace {
@@ -88,13 +87,11 @@ std::optional<QString> plainTagTimeUtc(const QByteArray &tag)
             value = value * 10 + (tag[i] - '0');
         return value;
     };
-    if (!QDate::isValid(field(0, 4), field(5, 2), field(8, 2)) ||
-        !QTime::isValid(field(11, 2), field(14, 2), field(17, 2)))
+    const QDate date(field(0, 4), field(5, 2), field(8, 2));
+    const QTime time(field(11, 2), field(14, 2), field(17, 2));
+    if (!date.isValid() || !time.isValid())
         return std::nullopt;
-    char time[sizeof Shape];
-    std::memcpy(time, tag.constData(), sizeof Shape - 1);
-    time[sizeof Shape - 1] = 'Z';
-    return QString::fromLatin1(time, qsizetype(sizeof time));
+    return isoUtc(date, time);
 }
 
 QString printable(const QString &text)
@@ -122,13 +119,20 @@ WrittenFigure writtenCell(int row, int column)
     return {StationFrequencies[row], double(cell), QString()};
 }
 
-// A value below 0 is no flux.
+// A number written as a flux is one when it is finite and not below 0.
+std::optional<double> detailFlux(const std::optional<double> &number)
+{
+    if (!number || !std::isfinite(*number) || *number < 0)
+        return std::nullopt;
+    return number;
+}
+
 QList<ObservedFlux> cellFluxes(const QList<WrittenFigure> &cells)
 {
     QList<ObservedFlux> fluxes;
     for (const WrittenFigure &cell : cells)
-        if (cell.number && *cell.number >= 0)
-            fluxes << ObservedFlux{cell.mhz, cell.number, QString()};
+        if (const std::optional<double> sfu = detailFlux(cell.number))
+            fluxes << ObservedFlux{cell.mhz, sfu, QString()};
     return fluxes;
 }
 
@@ -144,13 +148,6 @@ std::optional<double> writtenNumber(const QCborMap &map, QLatin1String key)
     if (value.isDouble())
         return value.toDouble();
     return std::nullopt;
-}
-
-std::optional<double> detailFlux(const std::optional<double> &number)
-{
-    if (!number || !std::isfinite(*number) || *number < 0)
-        return std::nullopt;
-    return number;
 }
 
 // Quality texts repeat from detail to detail and from entry to entry ("Good"):
